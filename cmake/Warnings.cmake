@@ -1,0 +1,20 @@
+# Shared compiler flags: warnings everywhere, errors in CI presets, and the
+# sanitizer build applied globally so that every target is instrumented.
+
+if(CAGEWARP_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(cagewarp_set_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
+      -Wshadow -Wconversion -Wno-sign-conversion -Wdouble-promotion -Wformat=2)
+    if(CAGEWARP_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()

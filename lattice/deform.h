@@ -1,0 +1,56 @@
+/*
+ * deform.h -- moving a point through a lattice cage.
+ *
+ * Points are given in the lattice's local coordinates.  The interpolation
+ * is a tensor product of 1D cubic Hermite steps with chord-length weighted
+ * tangents: it passes through every cage point exactly and an undeformed
+ * cage is the identity.  Nothing here allocates or changes the lattice, so
+ * calls for different points may run side by side while the lattice is not
+ * being edited.
+ *
+ * Preconditions (asserted in debug builds): segments >= 1 on every axis,
+ * size >= LATTICE_MIN_SIZE, evalPoints filled for the current time.
+ */
+#ifndef CAGEWARP_LATTICE_DEFORM_H
+#define CAGEWARP_LATTICE_DEFORM_H
+
+#include <stdint.h>
+
+#include "lattice/lattice_data.h"
+
+/* Tangents at p1 and p2 for a cubic through p1 and p2 (3 or 2 coordinates).
+ * Each is the average of its two chords weighted by the other chord's
+ * length; 0 where a chord has zero length. */
+void getTangents(const double p0[3], const double p1[3], const double p2[3], const double p3[3],
+                 double t1[3], double t2[3]);
+void getTangents2D(const double p0[2], const double p1[2], const double p2[2], const double p3[2],
+                   double t1[2], double t2[2]);
+
+/* One Hermite step in `dims` (1..3) coordinates between p1 (t = 0) and p2
+ * (t = 1).  p0 or p3 may be null (missing); they are then made up from the
+ * others so that the ends behave naturally. */
+void hermiteStep(int dims, const double* p0, const double* p1, const double* p2, const double* p3,
+                 double t, double* out);
+
+/* Box lattice.  1: p was inside the rest box (faces included) and now holds
+ * its deformed position.  0: outside, p untouched. */
+int displaceWithLattice(const LatticeData* lattice, double p[3]);
+
+/* Screen lattice, inside the grid only; X and Y only, p[2] is never read or
+ * written.  1 / 0 as above. */
+int displaceWithLattice2D(const LatticeData* lattice, double p[2]);
+
+/* Screen lattice over the widened grid and the far field.  Always 1. */
+int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]);
+
+/* Index of the margin span holding the normalised position u, and its local
+ * parameter in *s.  `count` is the number of spans (the closing entry not
+ * counted). */
+int32_t searchSegmentFromList(const SpanEntry* spans, int32_t count, double* s, double u);
+
+/* Displaced position of a margin point from its base position, blended from
+ * the border edges' proposals by inverse squared distance.  With no border
+ * edges the input is returned unchanged. */
+void getEvalPointDisplacedWithOuterEdges(const LatticeData* lattice, const double in[2], double out[2]);
+
+#endif /* CAGEWARP_LATTICE_DEFORM_H */
