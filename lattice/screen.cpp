@@ -55,10 +55,9 @@ double wideRestCoordinate(const SpanEntry* spans, int32_t spanCount, int32_t seg
                           LatticeAt latticeAt, int32_t w) {
   const double first = latticeAt(0);
   const double last = latticeAt(segments);
-  // The ring sits half a margin beyond the margin's outer edge: far enough
-  // for the last margin cell's cubic to see a sensible neighbour.
-  if (w == 0) return first - 1.5 * extent;
-  if (w == 2 * spanCount + segments + 2) return last + 1.5 * extent;
+  const double ring = (1.0 + MARGIN_RING_OFFSET) * extent;
+  if (w == 0) return first - ring;
+  if (w == 2 * spanCount + segments + 2) return last + ring;
   if (w > spanCount && w <= spanCount + 1 + segments) return latticeAt(w - spanCount - 1);
   const int32_t fromOutside = w <= spanCount ? w - 1 : 2 * spanCount + segments + 1 - w;
   double inset = 0.0;

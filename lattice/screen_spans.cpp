@@ -12,7 +12,12 @@ namespace {
 // number of spans.
 template <typename Add>
 int32_t walkSpanLengths(int32_t segments, double step, double extent, Add add) {
-  if (segments <= 1) {
+  // A single cell as wide as the margin: the margin is one span of that
+  // width.  Any narrower cell (several segments, or one segment on the
+  // shorter side) gets the halving spans below, which end with a span of
+  // exactly one cell: the lattice cells next to the margin see neighbours
+  // at their own spacing, so an undeformed cage stays the identity there.
+  if (segments <= 1 && step >= extent) {
     add(extent);
     return 1;
   }
@@ -48,11 +53,14 @@ int32_t buildMarginSpans(SpanEntry* spans, int32_t segments, double step, double
   spans[count].start = 1.0;
   spans[count].length = 0.0;
 
-  // Knot k of the span curves: the normalised starts, mirrored one span
-  // beyond either end so that the outermost and innermost spans still get a
-  // four-knot curve.
+  // Knot k of the span curves: the normalised position of the widened
+  // grid's column k in the margin, so that the curves advance exactly as the
+  // grid points are spaced (an undeformed grid then maps every position to
+  // itself).  Beyond the outer edge lies the extra ring, half a margin out;
+  // beyond the closing entry the lattice's first cell, which is as wide as
+  // the last span.
   auto knot = [&](int32_t k) {
-    if (k < 0) return 2.0 * spans[0].start - spans[1].start;
+    if (k < 0) return -MARGIN_RING_OFFSET;
     if (k > count) return 1.0 + (1.0 - spans[count - 1].start);
     return spans[k].start;
   };

@@ -5,12 +5,15 @@
  * spans halve from the outer edge inwards until half the remainder is no
  * longer above two lattice cells; the remainder less one cell and then one
  * cell close it, so that the margin's innermost span matches the lattice's
- * own cell size.  An axis with a single segment has a single span of W.
+ * own cell size.  An axis whose single cell is as wide as W has a single
+ * span of W.
  *
  * Table layout: `count` spans, widest (outermost) first, then a closing
  * entry with start 1.0 and length 0.  Starts are normalised by W and each
- * span carries the time curve over its neighbours' starts, which turns a
- * normalised position into the span's smooth local parameter.
+ * span carries the time curve over the normalised positions of the grid
+ * columns around it (the extra ring at -0.5 before the first span, the
+ * lattice's first cell after the closing entry), which turns a normalised
+ * position into the span's smooth local parameter.
  */
 #ifndef CAGEWARP_LATTICE_SCREEN_SPANS_H
 #define CAGEWARP_LATTICE_SCREEN_SPANS_H
@@ -25,6 +28,11 @@
  * cap is never reached by a lattice the editors can make and only bounds the
  * table for absurd input. */
 #define MARGIN_MAX_HALVING_SPANS 64
+
+/* The widened grid's extra ring lies this many margin widths beyond the
+ * margin's outer edge: far enough out that the outermost span's cubic sees
+ * a neighbour at a spacing like its own. */
+#define MARGIN_RING_OFFSET 0.5
 
 /* Number of spans for an axis with `segments` cells of `step` and margin
  * width `extent` (both > 0).  When `spans` is not null it receives the
