@@ -78,16 +78,3 @@ TEST(HermiteStep, MadeUpEndMatchesTheExplicitOne) {
   EXPECT_DOUBLE_EQ(a[0], b[0]);
   EXPECT_DOUBLE_EQ(a[1], b[1]);
 }
-
-TEST(HermiteStep, OneCoordinateMatchesTheBasis) {
-  const double p0 = 0, p1 = 1, p2 = 4, p3 = 5;
-  const double t = 0.25;
-  double out;
-  hermiteStep(1, &p0, &p1, &p2, &p3, t, &out);
-  const double d0 = 1, d = 3, d3 = 1;
-  const double m1 = ((p1 - p0) * d + (p2 - p1) * d0) / (d0 + d);
-  const double m2 = ((p2 - p1) * d3 + (p3 - p2) * d) / (d + d3);
-  const double h01 = 3 * t * t - 2 * t * t * t;
-  const double expected = (1 - h01) * p1 + h01 * p2 + (t * t * t - 2 * t * t + t) * m1 + (t * t * t - t * t) * m2;
-  EXPECT_DOUBLE_EQ(out, expected);
-}
