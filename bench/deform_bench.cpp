@@ -101,11 +101,23 @@ Cage* buildCage(int n) {
   return cage;
 }
 
+std::map<int, Cage*>& cages() {
+  static std::map<int, Cage*> built;
+  return built;
+}
+
 Cage& cageOf(int n) {
-  static std::map<int, Cage*> cages;
-  Cage*& cage = cages[n];
+  Cage*& cage = cages()[n];
   if (cage == nullptr) cage = buildCage(n);
   return *cage;
+}
+
+void destroyCages() {
+  for (auto& [n, cage] : cages()) {
+    destroyLatticeData(&cage->lattice);
+    delete cage;
+  }
+  cages().clear();
 }
 
 // Cell and fraction along one axis, the same location rule as the lattice.
@@ -311,5 +323,6 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  destroyCages();
   return 0;
 }
