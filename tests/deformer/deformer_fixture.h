@@ -1,0 +1,66 @@
+// A reference host with the Cagewarp module loaded, and the helpers the
+// Deformer tests share: objects with weight maps, Deformers on them, and
+// reading a Deformer's record through the instance the host holds.
+#ifndef CAGEWARP_TESTS_DEFORMER_FIXTURE_H
+#define CAGEWARP_TESTS_DEFORMER_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "deformer/deformer.h"
+#include "host/host.h"
+#include "sdk/lwsdk.h"
+
+class DeformerHost : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_GE(host.loadModule(CAGEWARP_MODULE_PATH, &error), 0) << error;
+  }
+
+  // An object whose mesh holds `points` (object coordinates) and, per map
+  // name, the weights of the points listed there (others have no value).
+  LWItemID addObject(const std::vector<cwhost::Vec3>& points,
+                     const std::map<std::string, std::map<int32_t, float>>& weightMaps = {},
+                     const std::string& name = "Object") {
+    auto mesh = std::make_shared<cwhost::Mesh>();
+    mesh->points = points;
+    for (const auto& [mapName, values] : weightMaps) {
+      cwhost::VertexMap map;
+      map.type = LWVMAP_WGHT;
+      map.name = mapName;
+      for (const auto& [index, weight] : values) map.values[index] = {weight};
+      mesh->vmaps.push_back(map);
+    }
+    return host.addObject(name, mesh);
+  }
+
+  // Applies the Deformer to an item; returns its instance key (0 on failure).
+  uint64_t applyDeformer(LWItemID item) {
+    std::string error;
+    const uint64_t key = host.applyServer(item, LWCLASS_DISPLACEMENT_HANDLER, "VKS_Cagewarp", &error);
+    EXPECT_NE(key, 0u) << error;
+    return key;
+  }
+
+  DeformerInstance* deformer(uint64_t key) {
+    cwhost::Instance* inst = host.instance(key);
+    return inst != nullptr ? static_cast<DeformerInstance*>(inst->instance) : nullptr;
+  }
+
+  void setGroup(uint64_t key, const char* name) {
+    DeformerInstance* d = deformer(key);
+    ASSERT_NE(d, nullptr);
+    snprintf(d->groupName, sizeof d->groupName, "%s", name);
+  }
+
+  const LWDisplacementHandler& handlerOf(uint64_t key) { return host.instance(key)->blocks->displacement; }
+
+  cwhost::Host host;
+};
+
+#endif  // CAGEWARP_TESTS_DEFORMER_FIXTURE_H
