@@ -1,0 +1,22 @@
+#include "module/cstrings.h"
+
+#include <string.h>
+
+void copyCStringN(char* dst, const char* src, size_t size) {
+  if (dst == nullptr || size == 0) return;
+  size_t n = 0;
+  if (src != nullptr) {
+    for (; n + 1 < size && src[n] != '\0'; ++n) dst[n] = src[n];
+  }
+  dst[n] = '\0';
+}
+
+int compareCString(const char* a, const char* b) {
+  if (a == nullptr || b == nullptr) return 0;
+  return strcmp(a, b) == 0 ? 1 : 0;
+}
+
+int hasStringInName(const char* text, const char* part) {
+  if (text == nullptr || part == nullptr || part[0] == '\0') return 0;
+  return strstr(text, part) != nullptr ? 1 : 0;
+}

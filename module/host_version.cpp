@@ -1,0 +1,27 @@
+#include "module/host_version.h"
+
+#include "sdk/lwhost.h"
+
+// The build number sits in bits 4..15 of the product word.
+constexpr uint32_t kBuildShift = 4;
+constexpr uint32_t kBuildMask = 0xFFF;
+// The language identifier is the low word of the locale value.
+constexpr uint32_t kLangIDMask = 0xFFFF;
+
+uint32_t getBuildNumber(LWGlobalFunc* global) {
+  if (global == nullptr) return 0;
+  const auto* product = static_cast<const LWProductInfo*>(global(LWPRODUCTINFO_GLOBAL, LWGF_TRANSIENT));
+  if (product == nullptr) return 0;
+  return (product->value >> kBuildShift) & kBuildMask;
+}
+
+int isNewHostBuild(uint32_t buildNumber) { return buildNumber >= HOST_BUILD_FIRST_NEW ? 1 : 0; }
+
+uint32_t getLangIDForLW(LWGlobalFunc* global) {
+  if (global == nullptr) return 0;
+  const auto* locale = static_cast<const LWLocaleInfo*>(global(LWLOCALEINFO_GLOBAL, LWGF_TRANSIENT));
+  if (locale == nullptr) return 0;
+  return locale->value & kLangIDMask;
+}
+
+int isJapaneseLangID(uint32_t langID) { return langID == LANG_ID_JAPANESE ? 1 : 0; }
