@@ -9,6 +9,7 @@
 #include "lattice/envelope_mirror.h"
 #include "lattice/screen.h"
 #include "module/cstrings.h"
+#include "module/host_access.h"
 #include "module/lattice_services.h"
 #include "module/ring_send.h"
 #include "object/camera_list.h"
@@ -168,6 +169,8 @@ void LatticeCustomDestroy(LWInstance instance) {
   destroyLatticeEnvelope(lattice, services);
   detachLatticeFromRing(lattice, services->comRing);
   tellEditTool(services->comRing, TOOL_EVENT_LATTICE_DESTROYED, lattice);
+  // Deformers keep the lattices they gathered until their next new time.
+  sendRingMessage(services->comRing, RING_TOPIC_DEFORMER, DEFORMER_EVENT_LATTICE_GONE, lattice);
   destroyLatticeData(lattice);
   free(object);
 }
