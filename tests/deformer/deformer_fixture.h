@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,33 @@
 #include "deformer/deformer.h"
 #include "host/host.h"
 #include "sdk/lwsdk.h"
+
+// A lattice as its scene block describes it: settings, and keys given as
+// a move of every cage point from the regular rest grid.
+struct LatticeSpec {
+  int32_t type = LATTICE_BOX;
+  int32_t projection = PROJECTION_PERSPECTIVE;
+  int32_t affectAllGroups = 0;
+  std::string group = "name";
+  std::string weightMap;          // empty: none (weightMapIndex 0)
+  int32_t segments[3] = {2, 2, 2};
+  float size[3] = {2.0f, 2.0f, 2.0f};
+  LWItemID camera = 0;
+  struct Key {
+    float time = 0.0f;
+    int32_t corner = 0;
+    // Move of cage point (i, j, k) from its rest position; null: none.
+    std::function<cwhost::Vec3(int32_t, int32_t, int32_t)> move;
+  };
+  std::vector<Key> keys{Key{}};
+};
+
+// The block a Lattice object writes for `spec` (the tagged form).
+cwhost::Block makeLatticeBlock(const LatticeSpec& spec);
+
+// A lattice whose every cage point is moved by `by` in every key: the whole
+// cage translated, which moves every point inside it by exactly `by`.
+LatticeSpec translatedLattice(const cwhost::Vec3& by, int32_t type = LATTICE_BOX);
 
 class DeformerHost : public ::testing::Test {
  protected:
@@ -56,11 +84,27 @@ class DeformerHost : public ::testing::Test {
     DeformerInstance* d = deformer(key);
     ASSERT_NE(d, nullptr);
     snprintf(d->groupName, sizeof d->groupName, "%s", name);
+    // The group is read when the lattices are gathered, at a new time.
+    host.callNewTime(key, host.currentTime());
   }
 
   const LWDisplacementHandler& handlerOf(uint64_t key) { return host.instance(key)->blocks->displacement; }
 
+  // A Lattice object on a new null placed at `position` with rotation
+  // (heading, pitch, bank), loaded from spec's block.  Its key in *key.
+  LatticeData* addLattice(const LatticeSpec& spec, const cwhost::Vec3& position = {0, 0, 0},
+                          const cwhost::Vec3& rotation = {0, 0, 0}, uint64_t* key = nullptr);
+
+  // The deformed positions (object coordinates) after a deformation pass.
+  std::vector<cwhost::Vec3> deform(LWItemID object) {
+    host.deformObject(object);
+    return host.item(object)->deformed;
+  }
+
   cwhost::Host host;
 };
+
+// Every coordinate within `tolerance`.
+::testing::AssertionResult near3(const cwhost::Vec3& actual, const cwhost::Vec3& expected, double tolerance = 1e-9);
 
 #endif  // CAGEWARP_TESTS_DEFORMER_FIXTURE_H

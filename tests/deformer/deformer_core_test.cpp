@@ -1,13 +1,17 @@
-// The gathered list on its own: Box-first partition and dropping a
-// destroyed lattice, on records built here.
+// The Deformer's core on records built here: the Box-first partition,
+// dropping a destroyed lattice, and points no host would normally send.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "deformer/deformer.h"
+#include "lattice/cage_key.h"
+#include "lattice/screen.h"
 
 namespace {
 
@@ -87,6 +91,45 @@ TEST_F(DeformerList, GrowingMakesRoomWithSlackAndEmptiesTheList) {
   EXPECT_EQ(deformer.latticeCount, 0);
   // The slack is there to be written.
   for (int32_t i = 0; i < 3 + DEFORMER_LIST_SLACK; ++i) deformer.lattices[i] = nullptr;
+}
+
+TEST(DeformerPoint, CoordinatesThatDoNotSumToAFiniteNumberPassThrough) {
+  // An Orthographic Screen lattice moves every point of its plane, even far
+  // outside its grid: an infinite coordinate would come back as NaN.
+  LatticeData screen{};
+  screen.type = LATTICE_SCREEN;
+  screen.projectionType = PROJECTION_ORTHOGRAPHIC;
+  screen.segments[0] = screen.segments[1] = screen.segments[2] = 2;
+  screen.size[0] = screen.size[1] = screen.size[2] = 2.0;
+  screen.itemRight[0] = screen.itemUp[1] = screen.itemForward[2] = 1.0;
+  refreshLatticeParm(&screen);
+  ASSERT_NE(initLatticeData(&screen), nullptr);
+  for (int32_t n = 0; n < screen.pointCount; ++n) screen.firstKey->points[3 * n] += 0.5;
+  setEvaluatedCageOtherPosAtTime(&screen, 0.0);
+
+  DeformerInstance deformer{};
+  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 1));
+  deformer.lattices[0] = &screen;
+  deformer.latticeCount = 1;
+  partitionDeformerLattices(&deformer);
+  ASSERT_EQ(deformer.screenCount, 1);
+
+  const double inf = std::numeric_limits<double>::infinity();
+  double far[3] = {inf, 0.0, 0.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, far);
+  EXPECT_EQ(far[0], inf);
+  EXPECT_EQ(far[1], 0.0);
+  double opposite[3] = {inf, -inf, 1.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, opposite);
+  EXPECT_EQ(opposite[0], inf);
+  EXPECT_EQ(opposite[1], -inf);
+  double inside[3] = {0.25, 0.0, 3.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, inside);
+  EXPECT_NEAR(inside[0], 0.75, 1e-12);
+  EXPECT_EQ(inside[2], 3.0);
+
+  freeDeformerLattices(&deformer);
+  destroyLatticeData(&screen);
 }
 
 }  // namespace
