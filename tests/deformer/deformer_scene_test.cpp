@@ -1,0 +1,146 @@
+// The Deformer among other items of a scene: lattices going away between a
+// new time and the evaluations after it, cloned objects and lattices, and
+// blocks saved and loaded again.
+
+#include "deformer_fixture.h"
+
+namespace {
+
+using cwhost::Vec3;
+
+using DeformerScene = DeformerHost;
+
+constexpr Vec3 kInside{0.1, 0.2, 0.3};
+
+TEST_F(DeformerScene, ALatticeDestroyedAfterTheNewTimeIsNeverRead) {
+  uint64_t goneKey = 0;
+  addLattice(translatedLattice({1, 0, 0}), {0, 0, 0}, {0, 0, 0}, &goneKey);
+  addLattice(translatedLattice({0, 0, 1}));
+  const LWItemID gone = host.instance(goneKey)->item;
+  const LWItemID object = addObject({kInside});
+  const uint64_t key = applyDeformer(object);
+  EXPECT_TRUE(near3(deform(object)[0], {0.6, 0.2, 0.8}));
+  ASSERT_EQ(deformer(key)->boxCount, 2);
+
+  // No new time after this: the Deformer still works from the list it
+  // gathered, which must no longer hold the freed lattice (AddressSanitizer
+  // reports the read otherwise).
+  host.removeItem(gone);
+  EXPECT_EQ(deformer(key)->boxCount, 1);
+  host.callEvaluatePoints(key);
+  EXPECT_TRUE(near3(host.item(object)->deformed[0], {0.1, 0.2, 1.3}));
+
+  // The same when only the lattice's server is removed from its item.
+  const LWItemID last = host.instance(host.instances(LWCLASS_CUSTOMOBJ_HANDLER)[0])->item;
+  ASSERT_TRUE(host.removeServer(last, LWCLASS_CUSTOMOBJ_HANDLER, 1));
+  EXPECT_EQ(deformer(key)->latticeCount, 0);
+  host.callEvaluatePoints(key);
+  EXPECT_TRUE(near3(host.item(object)->deformed[0], kInside, 0.0));
+}
+
+TEST_F(DeformerScene, EveryDeformerDropsTheDestroyedLattice) {
+  uint64_t latticeKey = 0;
+  LatticeSpec spec = translatedLattice({1, 0, 0});
+  spec.affectAllGroups = 1;
+  addLattice(spec, {0, 0, 0}, {0, 0, 0}, &latticeKey);
+  const LWItemID a = addObject({kInside}, {}, "A");
+  const LWItemID b = addObject({kInside}, {}, "B");
+  const uint64_t keyA = applyDeformer(a);
+  const uint64_t keyB = applyDeformer(b);
+  setGroup(keyB, "other");
+  deform(a);
+  deform(b);
+  ASSERT_EQ(deformer(keyA)->latticeCount, 1);
+  ASSERT_EQ(deformer(keyB)->latticeCount, 1);
+  host.destroyInstance(latticeKey);
+  EXPECT_EQ(deformer(keyA)->latticeCount, 0);
+  EXPECT_EQ(deformer(keyB)->latticeCount, 0);
+  host.callEvaluatePoints(keyA);
+  host.callEvaluatePoints(keyB);
+  EXPECT_TRUE(near3(host.item(a)->deformed[0], kInside, 0.0));
+  EXPECT_TRUE(near3(host.item(b)->deformed[0], kInside, 0.0));
+}
+
+TEST_F(DeformerScene, CloningAnObjectRenumbersABoxOnlyGroup) {
+  LatticeData* lattice = addLattice(translatedLattice({1, 0, 0}));
+  const LWItemID object = addObject({kInside});
+  applyDeformer(object);
+  const LWItemID clone = host.cloneItem(object);
+  const std::vector<uint64_t> cloneKeys = host.itemInstances(clone, LWCLASS_DISPLACEMENT_HANDLER);
+  ASSERT_EQ(cloneKeys.size(), 1u);
+  EXPECT_STREQ(deformer(cloneKeys[0])->groupName, "name_#(1)");
+
+  // The highest number in use among the Deformers decides, whatever the
+  // number of the group copied.
+  const LWItemID other = addObject({kInside}, {}, "Other");
+  setGroup(applyDeformer(other), "name_#(4)");
+  const LWItemID second = host.cloneItem(object);
+  EXPECT_STREQ(deformer(host.itemInstances(second, LWCLASS_DISPLACEMENT_HANDLER)[0])->groupName, "name_#(5)");
+
+  // The cloned lattice renumbers its group the same way: clone and cloned
+  // lattice form a group of their own, while the original lattice keeps
+  // deforming the original object only.
+  const LWItemID latticeClone = host.cloneItem(host.instance(host.instances(LWCLASS_CUSTOMOBJ_HANDLER)[0])->item);
+  const uint64_t latticeCloneKey = host.itemInstances(latticeClone, LWCLASS_CUSTOMOBJ_HANDLER)[0];
+  EXPECT_STREQ(static_cast<LatticeData*>(host.instance(latticeCloneKey)->instance)->groupName, "name_#(1)");
+  host.setTime(host.currentTime());  // every instance gathers again
+  EXPECT_TRUE(near3(deform(clone)[0], {1.1, 0.2, 0.3}));
+  ASSERT_EQ(deformer(cloneKeys[0])->latticeCount, 1);
+  EXPECT_NE(deformer(cloneKeys[0])->lattices[0], lattice);
+}
+
+TEST_F(DeformerScene, GroupsWithScreenLatticesOrNoLatticeKeepTheirName) {
+  const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
+  LatticeSpec screen = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
+  screen.camera = camera;
+  screen.group = "mixed";
+  addLattice(screen);
+  LatticeSpec box = translatedLattice({1, 0, 0});
+  box.group = "mixed";
+  addLattice(box);
+  const LWItemID object = addObject({kInside});
+  setGroup(applyDeformer(object), "mixed");
+  const LWItemID clone = host.cloneItem(object);
+  EXPECT_STREQ(deformer(host.itemInstances(clone, LWCLASS_DISPLACEMENT_HANDLER)[0])->groupName, "mixed");
+
+  const LWItemID lonely = addObject({kInside}, {}, "Lonely");
+  setGroup(applyDeformer(lonely), "nobody_#(2)");
+  const LWItemID lonelyClone = host.cloneItem(lonely);
+  EXPECT_STREQ(deformer(host.itemInstances(lonelyClone, LWCLASS_DISPLACEMENT_HANDLER)[0])->groupName, "nobody_#(2)");
+}
+
+TEST_F(DeformerScene, SavedBlocksDeformTheSameAfterLoading) {
+  // One cage point moved by an amount a 32-bit float holds exactly: a point
+  // at that rest position moves by exactly that amount.
+  LatticeSpec spec;
+  spec.group = "saved";
+  spec.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
+    return i == 2 && j == 1 && k == 0 ? Vec3{0.25, -0.5, 0.125} : Vec3{0, 0, 0};
+  };
+  uint64_t latticeKey = 0;
+  addLattice(spec, {3, 0, 0}, {0, 0, 0}, &latticeKey);
+  const Vec3 restPoint{3 + 1.0, 0.0, -1.0};  // cage point (2, 1, 0) in world space
+  const LWItemID object = addObject({restPoint});
+  const uint64_t key = applyDeformer(object);
+  setGroup(key, "saved");
+  const Vec3 moved{4.25, -0.5, -0.875};
+  EXPECT_TRUE(near3(deform(object)[0], moved, 0.0));
+
+  const cwhost::Block latticeBlock = host.saveInstance(latticeKey);
+  const cwhost::Block deformerBlock = host.saveInstance(key);
+  host.removeItem(object);
+  host.removeItem(host.instance(latticeKey)->item);
+
+  const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
+  host.placeItem(latticeItem, {3, 0, 0});
+  const uint64_t reloadedLattice = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp");
+  ASSERT_TRUE(host.loadInstance(reloadedLattice, latticeBlock));
+  const LWItemID reloaded = addObject({restPoint}, {}, "Reloaded");
+  const uint64_t reloadedKey = applyDeformer(reloaded);
+  ASSERT_TRUE(host.loadInstance(reloadedKey, deformerBlock));
+  EXPECT_STREQ(deformer(reloadedKey)->groupName, "saved");
+  host.callNewTime(reloadedKey, host.currentTime());
+  EXPECT_TRUE(near3(deform(reloaded)[0], moved, 0.0));
+}
+
+}  // namespace
