@@ -6,42 +6,19 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "deformer/deformer.h"
+#include "tests/support/lattice_block.h"
+
+using cwtest::LatticeSpec;
+using cwtest::makeLatticeBlock;
+using cwtest::translatedLattice;
 #include "host/host.h"
 #include "sdk/lwsdk.h"
-
-// A lattice as its scene block describes it: settings, and keys given as
-// a move of every cage point from the regular rest grid.
-struct LatticeSpec {
-  int32_t type = LATTICE_BOX;
-  int32_t projection = PROJECTION_PERSPECTIVE;
-  int32_t affectAllGroups = 0;
-  std::string group = "name";
-  std::string weightMap;          // empty: none (weightMapIndex 0)
-  int32_t segments[3] = {2, 2, 2};
-  float size[3] = {2.0f, 2.0f, 2.0f};
-  LWItemID camera = 0;
-  struct Key {
-    float time = 0.0f;
-    int32_t corner = 0;
-    // Move of cage point (i, j, k) from its rest position; null: none.
-    std::function<cwhost::Vec3(int32_t, int32_t, int32_t)> move;
-  };
-  std::vector<Key> keys{Key{}};
-};
-
-// The block a Lattice object writes for `spec` (the tagged form).
-cwhost::Block makeLatticeBlock(const LatticeSpec& spec);
-
-// A lattice whose every cage point is moved by `by` in every key: the whole
-// cage translated, which moves every point inside it by exactly `by`.
-LatticeSpec translatedLattice(const cwhost::Vec3& by, int32_t type = LATTICE_BOX);
 
 class DeformerHost : public ::testing::Test {
  protected:
