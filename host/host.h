@@ -106,6 +106,12 @@ struct Affine {
   Affine inverse() const;
 };
 
+/* Load and save states over blocks (the host's LWLoadState /
+ * LWSaveState).  The states keep pointers to block / reader, which must
+ * outlive their use. */
+void makeSaveState(LWSaveState& state, Block& block);
+void makeLoadState(LWLoadState& state, BlockReader& reader);
+
 class Host {
  public:
   Host();
