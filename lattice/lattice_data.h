@@ -154,6 +154,10 @@ void fillRestGrid(const LatticeData* lattice, const int32_t segments[3], double*
  * an allocation failed (the mesh is then empty: no points, quads, edges). */
 int refreshLatticeMesh(LatticeData* lattice);
 
+/* Frees the mesh arrays; chains null, the three mesh counts 0.  Safe on an
+ * empty mesh. */
+void freeLatticeMesh(LatticeData* lattice);
+
 /* Appends one quad with the given corners (in outward order) and links it
  * into its points and edges.  Only refreshLatticeMesh calls it, with arrays
  * sized for the whole mesh.  Returns 1. */

@@ -13,7 +13,7 @@
  *     innerPointList (interior points have no quads and no neighbours);
  *     a Screen lattice has every point on outerPointList;
  *   - for every quad, (corner1 - corner0) x (corner3 - corner0) points out of
- *     the rest box (Box) or along +Z (Screen);
+ *     the rest box (Box) or along -Z, towards the camera (Screen);
  *   - quad edge n joins corner n and corner (n + 1) mod 4, and every edge is
  *     shared by the quads on both of its sides (polygon2 is null only on the
  *     border of a Screen lattice);
