@@ -34,6 +34,8 @@ TEST_F(HostTest, CustomObjectLifecycleInOrder) {
   ASSERT_NE(key, 0u);
   EXPECT_EQ(log(), (std::vector<std::string>{"create Lattice", "init 0"}));
   EXPECT_EQ(host.itemInstances(null, kCustom), std::vector<uint64_t>{key});
+  EXPECT_EQ(host.describeInstance(key), "Test Custom");
+  EXPECT_EQ(host.findInstance(host.instance(key)->instance), key);
   // The instance made an envelope in its item's group, after the nine
   // placement channels.
   const LWChannelID channel = host.findChannel(host.item(null)->group, "TestEnv");
@@ -245,6 +247,7 @@ TEST_F(HostTest, InterfaceOpensItsPanelAndClosesIt) {
 TEST_F(HostTest, ToolEventsReachTheToolInOrder) {
   ASSERT_TRUE(host.command("Tool_Test_Tool"));
   EXPECT_EQ(host.activeTool(), "Test_Tool");
+  EXPECT_EQ(host.toolPanel(), nullptr);  // the test tool shows no property panel
   EXPECT_STREQ(service<LWInterfaceInfo>(LWINTERFACEINFO_GLOBAL)->activeTool(), "Test_Tool");
   const LWToolEvent press = host.makeToolEvent(0, 320, 240, 320, 240);
   EXPECT_EQ(host.toolDown(press), 1);

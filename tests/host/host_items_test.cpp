@@ -110,6 +110,30 @@ TEST_F(ItemsTest, PlacementFollowsChannelsAndParents) {
   expectNear(param(grandchild, LWIP_ROTATION, 1.0), {0, std::numbers::pi / 2, 0});
 }
 
+TEST_F(ItemsTest, NewItemsAreKeyedAtTimeZeroAndMoveWithTheirKeys) {
+  const LWItemID camera = host.addItem(ItemKind::Camera, "Camera");
+  host.placeItem(camera, {0, 1, -5});
+  const LWItemID null = host.addItem(ItemKind::Null, "Screen");
+  ASSERT_TRUE(host.setParent(null, camera));
+  // Set the value of every existing key of Position.Z, as a plug-in that
+  // places a new item in front of a camera does.
+  const LWChannelInfo* chan = service<LWChannelInfo>(LWCHANNELINFO_GLOBAL);
+  const LWEnvelopeFuncs* env = service<LWEnvelopeFuncs>(LWENVELOPEFUNCS_GLOBAL);
+  const LWEnvelopeID z = chan->channelEnvelope(host.findChannel(info->chanGroup(null), "Position.Z"));
+  int keys = 0;
+  for (LWEnvKeyID k = env->nextKey(z, 0); k != 0; k = env->nextKey(z, k), ++keys) {
+    double t = -1;
+    env->keyGet(z, k, LWKEY_TIME, &t);
+    EXPECT_EQ(t, 0.0);
+    env->keySet(z, k, LWKEY_VALUE, 2.0);
+  }
+  EXPECT_EQ(keys, 1);
+  expectNear(param(null, LWIP_W_POSITION, 3.0), {0, 1, -3});
+  const LWEnvelopeID sx = host.placementEnvelope(null, cwhost::kScaleX);
+  EXPECT_EQ(host.envelope(sx)->keys.size(), 1u);
+  EXPECT_EQ(host.envelope(sx)->keys[0].value, 1.0);
+}
+
 TEST_F(ItemsTest, ParentInPlaceKeepsTheWorldPlacement) {
   const LWItemID parent = host.addItem(ItemKind::Null, "P");
   const LWItemID child = host.addItem(ItemKind::Null, "C");
