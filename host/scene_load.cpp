@@ -65,8 +65,15 @@ void restoreSnapshot(Host& host, const SceneSnapshot& s) {
   scene.filename = s.filename;
 }
 
+// The channel's keys become the file's: a new item's placement channels
+// come with a key at time 0, which a channel of the file replaces.  No
+// plug-in watches these envelopes yet, so no event is owed for the keys
+// dropped.
 void setKeys(Host& host, LWEnvelopeID env, const SceneChannelDoc& c) {
-  if (Envelope* e = host.envelope(env)) e->defaultValue = c.defaultValue;
+  if (Envelope* e = host.envelope(env)) {
+    e->defaultValue = c.defaultValue;
+    e->keys.clear();
+  }
   for (const EnvelopeKey& k : c.keys) {
     const LWEnvKeyID key = host.createKey(env, k.time, k.value);
     if (k.shape != 0) host.setKeyField(env, key, LWKEY_SHAPE, k.shape);

@@ -85,10 +85,14 @@ void captureChannels(const Host& host, const Item& item, SceneItemDoc* doc) {
     c.defaultValue = env->defaultValue;
     c.keys = env->keys;
     if (c.placement) {
-      // Untouched placement channels are left out: they come back as they
-      // are with every new item.
+      // Untouched placement channels (the one key at time 0 every new item
+      // gets, or none) are left out: a new item comes with them again.
       const bool scale = id == item.channels[kScaleX] || id == item.channels[kScaleY] || id == item.channels[kScaleZ];
-      if (c.keys.empty() && c.defaultValue == (scale ? 1.0 : 0.0)) continue;
+      const double natural = scale ? 1.0 : 0.0;
+      const bool plainKey = c.keys.size() == 1 && c.keys[0].time == 0.0 && c.keys[0].value == natural &&
+                            c.keys[0].shape == 0 && c.keys[0].tension == 0 && c.keys[0].continuity == 0 &&
+                            c.keys[0].bias == 0;
+      if ((c.keys.empty() || plainKey) && c.defaultValue == natural) continue;
     }
     doc->channels.push_back(std::move(c));
   }

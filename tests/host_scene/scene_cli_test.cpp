@@ -71,7 +71,7 @@ TEST(SceneCli, FailuresExitWithOneAndSayWhy) {
   // A scene whose servers no module offers.
   r = cli({"run", dataPath("demo.cws")});
   EXPECT_EQ(r.code, kExitFailure);
-  EXPECT_TRUE(has(r.err, "demo.cws:68: no loaded module offers the CustomObjHandler server \"Scene_Echo\"")) << r.err;
+  EXPECT_TRUE(has(r.err, "demo.cws:59: no loaded module offers the CustomObjHandler server \"Scene_Echo\"")) << r.err;
   r = cli({"save", dataPath("demo.cws"), (dir / "x.cws").string(), "--module", (dir / "nomodule.so").string()});
   EXPECT_EQ(r.code, kExitFailure);
   EXPECT_TRUE(has(r.err, "cagewarp-host save: ")) << r.err;

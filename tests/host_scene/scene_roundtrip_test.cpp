@@ -120,6 +120,24 @@ TEST_F(SceneTest, ItemsKeepTheirIdentifiersAndSettingsLoad) {
   EXPECT_EQ(cam, (Vec3{0, 1, -5}));
 }
 
+TEST_F(SceneTest, AChannelOfTheFileReplacesTheKeysANewItemComesWith) {
+  ASSERT_EQ(loadText("cagewarp-scene 1\nitem null 10000001 \"N\"\n  channel \"Position.Y\"\n    key 1 5\n  end\n"
+                     "  channel \"Scale.Z\"\n  end\nend\n"),
+            "");
+  const Envelope* y = host.envelope(host.placementEnvelope(0x10000001, kPositionY));
+  ASSERT_EQ(y->keys.size(), 1u);
+  EXPECT_EQ(y->keys[0].time, 1.0);
+  EXPECT_EQ(host.itemParam(0x10000001, LWIP_POSITION, 0.0), (Vec3{0, 5, 0}));
+  EXPECT_TRUE(host.envelope(host.placementEnvelope(0x10000001, kScaleZ))->keys.empty());
+  // Channels left out keep the key at time 0 a new item gets.
+  EXPECT_EQ(host.envelope(host.placementEnvelope(0x10000001, kPositionX))->keys.size(), 1u);
+  // Saved, only the channel that differs from a new item's is written.
+  const std::string text = sceneAsText(dir.string());
+  EXPECT_NE(text.find("channel \"Position.Y\"\n    key 1 5\n  end\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Position.X"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Scale.Z"), std::string::npos) << text;
+}
+
 TEST_F(SceneTest, ServersAreCreatedThenHandedTheirBlockThenTime) {
   std::string error;
   ASSERT_TRUE(loadScene(host, dataPath("demo.cws"), nullptr, &error)) << error;
