@@ -1,8 +1,16 @@
 // The Deformer among other items of a scene: lattices going away between a
 // new time and the evaluations after it, cloned objects and lattices, and
-// blocks saved and loaded again.
+// scenes saved to files and loaded again.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 
 #include "deformer_fixture.h"
+#include "host/obj_mesh.h"
+#include "host/scene_file.h"
 
 namespace {
 
@@ -109,38 +117,69 @@ TEST_F(DeformerScene, GroupsWithScreenLatticesOrNoLatticeKeepTheirName) {
   EXPECT_STREQ(deformer(host.itemInstances(lonelyClone, LWCLASS_DISPLACEMENT_HANDLER)[0])->groupName, "nobody_#(2)");
 }
 
-TEST_F(DeformerScene, SavedBlocksDeformTheSameAfterLoading) {
-  // One cage point moved by an amount a 32-bit float holds exactly: a point
-  // at that rest position moves by exactly that amount.
-  LatticeSpec spec;
-  spec.group = "saved";
-  spec.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
-    return i == 2 && j == 1 && k == 0 ? Vec3{0.25, -0.5, 0.125} : Vec3{0, 0, 0};
-  };
-  uint64_t latticeKey = 0;
-  addLattice(spec, {3, 0, 0}, {0, 0, 0}, &latticeKey);
-  const Vec3 restPoint{3 + 1.0, 0.0, -1.0};  // cage point (2, 1, 0) in world space
-  const LWItemID object = addObject({restPoint});
-  const uint64_t key = applyDeformer(object);
-  setGroup(key, "saved");
+// Through files, as a user keeps a scene: a lattice that moves one cage
+// point by an amount a 32-bit float holds exactly deforms an object point at
+// that rest position by exactly that amount, before and after the scene is
+// saved and loaded into a fresh host.
+TEST(DeformerSceneFile, OneMovedCagePointSurvivesSavingAndLoading) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("cagewarp_deformer_" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(dir);
+  const std::string scenePath = (dir / "moved.cws").string();
+  const Vec3 restPoint{3 + 1.0, 0.0, -1.0};  // cage point (2, 1, 0) of a lattice at (3, 0, 0)
   const Vec3 moved{4.25, -0.5, -0.875};
-  EXPECT_TRUE(near3(deform(object)[0], moved, 0.0));
+  std::string error;
+  std::string saved;
+  {
+    cwhost::Host host;
+    ASSERT_GE(host.loadModule(CAGEWARP_MODULE_PATH, &error), 0) << error;
+    LatticeSpec spec;
+    spec.group = "saved";
+    spec.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
+      return i == 2 && j == 1 && k == 0 ? Vec3{0.25, -0.5, 0.125} : Vec3{0, 0, 0};
+    };
+    const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
+    host.placeItem(latticeItem, {3, 0, 0});
+    const uint64_t latticeKey = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp", &error);
+    ASSERT_TRUE(host.loadInstance(latticeKey, makeLatticeBlock(spec), &error)) << error;
 
-  const cwhost::Block latticeBlock = host.saveInstance(latticeKey);
-  const cwhost::Block deformerBlock = host.saveInstance(key);
-  host.removeItem(object);
-  host.removeItem(host.instance(latticeKey)->item);
-
-  const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
-  host.placeItem(latticeItem, {3, 0, 0});
-  const uint64_t reloadedLattice = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp");
-  ASSERT_TRUE(host.loadInstance(reloadedLattice, latticeBlock));
-  const LWItemID reloaded = addObject({restPoint}, {}, "Reloaded");
-  const uint64_t reloadedKey = applyDeformer(reloaded);
-  ASSERT_TRUE(host.loadInstance(reloadedKey, deformerBlock));
-  EXPECT_STREQ(deformer(reloadedKey)->groupName, "saved");
-  host.callNewTime(reloadedKey, host.currentTime());
-  EXPECT_TRUE(near3(deform(reloaded)[0], moved, 0.0));
+    auto mesh = std::make_shared<cwhost::Mesh>();
+    mesh->points = {restPoint, {0, 0, 0}};
+    mesh->filename = (dir / "points.obj").string();
+    ASSERT_TRUE(cwhost::writeObjMesh(mesh->filename, *mesh, {}, &error)) << error;
+    const LWItemID object = host.addObject("Points", mesh);
+    const uint64_t key = host.applyServer(object, LWCLASS_DISPLACEMENT_HANDLER, "VKS_Cagewarp", &error);
+    std::snprintf(static_cast<DeformerInstance*>(host.instance(key)->instance)->groupName, 256, "saved");
+    host.setTime(0.0);
+    host.deformObject(object);
+    EXPECT_TRUE(near3(host.item(object)->deformed[0], moved, 0.0));
+    ASSERT_TRUE(cwhost::saveScene(host, scenePath, &error)) << error;
+  }
+  {
+    cwhost::Host host;
+    ASSERT_GE(host.loadModule(CAGEWARP_MODULE_PATH, &error), 0) << error;
+    ASSERT_TRUE(cwhost::loadScene(host, scenePath, nullptr, &error)) << error;
+    LWItemID object = 0;
+    for (const auto& [id, item] : host.scene().items) {
+      if (item.name == "Points") object = id;
+    }
+    ASSERT_NE(object, 0u);
+    const std::vector<uint64_t> deformers = host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER);
+    ASSERT_EQ(deformers.size(), 1u);
+    EXPECT_STREQ(static_cast<DeformerInstance*>(host.instance(deformers[0])->instance)->groupName, "saved");
+    host.deformObject(object);
+    EXPECT_TRUE(near3(host.item(object)->deformed[0], moved, 0.0));
+    EXPECT_TRUE(near3(host.item(object)->deformed[1], {0, 0, 0}, 0.0));  // outside the lattice
+    // And the file comes out again as it went in.
+    const std::string again = (dir / "again.cws").string();
+    ASSERT_TRUE(cwhost::saveScene(host, again, &error)) << error;
+    std::ifstream a(scenePath, std::ios::binary), b(again, std::ios::binary);
+    std::ostringstream ta, tb;
+    ta << a.rdbuf();
+    tb << b.rdbuf();
+    EXPECT_EQ(ta.str(), tb.str());
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
