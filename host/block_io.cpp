@@ -10,11 +10,6 @@ namespace cwhost {
 
 namespace {
 
-struct BlockReader {
-  const Block* block = nullptr;
-  size_t next = 0;
-};
-
 Block* blockOf(void* writeData) { return static_cast<Block*>(writeData); }
 BlockReader* readerOf(void* readData) { return static_cast<BlockReader*>(readData); }
 
@@ -106,7 +101,7 @@ int32_t readStr(void* r, char* buffer, int32_t size) {
 
 }  // namespace
 
-void Host::Internal::makeSaveState(LWSaveState& state, Block& block) {
+void makeSaveState(LWSaveState& state, Block& block) {
   state.ioMode = LWIO_ASCII;
   state.writeData = &block;
   state.writeFP = writeFP;
@@ -115,9 +110,9 @@ void Host::Internal::makeSaveState(LWSaveState& state, Block& block) {
   state.writeStr = writeStr;
 }
 
-void Host::Internal::makeLoadState(LWLoadState& state, void* reader) {
+void makeLoadState(LWLoadState& state, BlockReader& reader) {
   state.ioMode = LWIO_ASCII;
-  state.readData = reader;
+  state.readData = &reader;
   state.readFP = readFP;
   state.readI4 = readI4;
   state.readU4 = readU4;
@@ -134,7 +129,7 @@ Block Host::saveInstance(uint64_t key, std::string* error) {
   }
   if (inst->blocks->inst.save == nullptr) return block;
   LWSaveState state{};
-  Internal::makeSaveState(state, block);
+  makeSaveState(state, block);
   const LWError failed = inst->blocks->inst.save(inst->instance, &state);
   if (failed != nullptr && error != nullptr) *error = failed;
   return block;
@@ -150,7 +145,7 @@ bool Host::loadInstance(uint64_t key, const Block& block, std::string* error) {
   if (inst->blocks->inst.load == nullptr) return true;
   BlockReader reader{&block, 0};
   LWLoadState state{};
-  Internal::makeLoadState(state, &reader);
+  makeLoadState(state, reader);
   const LWError failed = inst->blocks->inst.load(inst->instance, &state);
   if (failed != nullptr) {
     if (error != nullptr) *error = failed;

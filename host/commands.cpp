@@ -80,7 +80,8 @@ bool Host::command(const std::string& line) {
   OperationScope scope(*this);
   CommandRecord record;
   record.line = line;
-  record.depth = depth_ - 1;
+  record.depth = commandDepth_;
+  record.fromPlugin = depth_ > 1;
   const size_t index = commands_.size();
   commands_.push_back(record);
   std::string error;

@@ -191,6 +191,14 @@ void Host::changeItemIDs(const std::vector<std::pair<LWItemID, LWItemID>>& pairs
   queueRefresh();
 }
 
+std::string Host::describeInstance(uint64_t key) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr || inst->blocks->inst.describe == nullptr) return "";
+  const char* text = inst->blocks->inst.describe(inst->instance);
+  return text != nullptr ? text : "";
+}
+
 std::vector<LWItemID> Host::usedItems(uint64_t key) {
   OperationScope scope(*this);
   std::vector<LWItemID> items;

@@ -106,6 +106,12 @@ struct Affine {
   Affine inverse() const;
 };
 
+/* Load and save states over blocks (the host's LWLoadState /
+ * LWSaveState).  The states keep pointers to block / reader, which must
+ * outlive their use. */
+void makeSaveState(LWSaveState& state, Block& block);
+void makeLoadState(LWLoadState& state, BlockReader& reader);
+
 class Host {
  public:
   Host();
@@ -285,6 +291,8 @@ class Host {
   /* Sends changeID with the (old, new) pairs to every instance with an
    * item-function block. */
   void changeItemIDs(const std::vector<std::pair<LWItemID, LWItemID>>& pairs);
+  /* The instance's describe text ("" when it gives none). */
+  std::string describeInstance(uint64_t key);
   /* Asks an instance's useItems (empty when none). */
   std::vector<LWItemID> usedItems(uint64_t key);
 
@@ -333,6 +341,9 @@ class Host {
   const std::string& activeTool() const { return activeToolName_; }
   bool toolActive() const { return !activeToolName_.empty(); }
   LWInstance toolInstance() const { return toolLocal_.instance; }
+  /* The property panel the active tool gave at activation (its panel
+   * callback), or null. */
+  LWXPanelID toolPanel() const { return toolPanel_; }
   const LWToolFuncs& toolFuncs() const { return toolFuncs_; }
   /* Pointer events.  toolDown returns the tool's answer (0 when no tool or
    * no down callback); move and up are sent only after a taken press. */
@@ -452,6 +463,7 @@ class Host {
   LWLayoutTool toolLocal_{};
   LWToolFuncs toolFuncs_{};
   bool toolPressed_ = false;
+  LWXPanelID toolPanel_ = nullptr;
 
   struct RingEntry {
     uint64_t serial = 0;

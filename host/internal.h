@@ -61,10 +61,6 @@ struct Host::Internal {
   static std::function<int32_t(LWPanelID)>& blockingPanel(Host& h) { return h.blockingPanel_; }
   static std::function<int32_t(LWXPanelID)>& blockingXPanel(Host& h) { return h.blockingXPanel_; }
   static std::vector<std::unique_ptr<int32_t[]>>& mtGroups(Host& h) { return h.mtGroups_; }
-
-  // Load and save states (block_io.cpp)
-  static void makeSaveState(LWSaveState& state, Block& block);
-  static void makeLoadState(LWLoadState& state, void* reader);
 };
 
 /* Exact-time tolerance of envelope keys, seconds. */

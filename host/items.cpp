@@ -93,6 +93,14 @@ void Host::makeChannelGroup(Item& it) {
     env.id = ids_.other(kTagEnvelope);
     env.channel = channel.id;
     env.defaultValue = c >= kScaleX ? 1.0 : 0.0;
+    // A new item is keyed where it stands at time 0, as in the host
+    // program: plug-ins that place an item edit the values of its existing
+    // keys.
+    EnvelopeKey key;
+    key.id = ids_.other(kTagKey);
+    key.time = 0.0;
+    key.value = env.defaultValue;
+    env.keys.push_back(key);
     channel.envelope = env.id;
     it.channels[c] = channel.id;
     group.channels.push_back(channel.id);

@@ -35,11 +35,18 @@ struct BlockValue {
 /* A handler's block: the values in the order written. */
 using Block = std::vector<BlockValue>;
 
+/* Where a load state is in a block. */
+struct BlockReader {
+  const Block* block = nullptr;
+  size_t next = 0; /* index of the next value to read */
+};
+
 struct CommandRecord {
   std::string line;
   bool ok = false;
   std::string error;   /* why it was refused; empty when ok */
-  int32_t depth = 0;   /* 0: issued from outside; >0: issued by a plug-in inside a callback */
+  int32_t depth = 0;   /* number of commands it ran inside (0: none) */
+  bool fromPlugin = false; /* issued by a plug-in from inside a callback */
 };
 
 struct MessageRecord {

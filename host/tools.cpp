@@ -40,6 +40,7 @@ bool Host::activateTool(const std::string& serverName, std::string* error) {
   }
   activeToolName_ = serverName;
   toolPressed_ = false;
+  if (toolFuncs_.panel != nullptr) toolPanel_ = toolFuncs_.panel(toolLocal_.instance);
   queueRedraw();
   return true;
 }
@@ -53,6 +54,7 @@ void Host::endTool() {
   const LWInstance inst = toolLocal_.instance;
   activeToolName_.clear();
   toolPressed_ = false;
+  toolPanel_ = nullptr;
   toolFuncs_ = LWToolFuncs{};
   toolLocal_ = LWLayoutTool{};
   if (funcs.done != nullptr) funcs.done(inst);

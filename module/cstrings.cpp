@@ -2,14 +2,9 @@
 
 #include <string.h>
 
-void copyCStringN(char* dst, const char* src, size_t size) {
-  if (dst == nullptr || size == 0) return;
-  size_t n = 0;
-  if (src != nullptr) {
-    for (; n + 1 < size && src[n] != '\0'; ++n) dst[n] = src[n];
-  }
-  dst[n] = '\0';
-}
+#include "module/vecmath.h"
+
+void copyCStringN(char* dst, const char* src, size_t size) { copyCString(dst, size, src); }
 
 int compareCString(const char* a, const char* b) {
   if (a == nullptr || b == nullptr) return 0;

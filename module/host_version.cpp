@@ -1,5 +1,6 @@
 #include "module/host_version.h"
 
+#include "module/host_access.h"
 #include "sdk/lwhost.h"
 
 // The build number sits in bits 4..15 of the product word.
@@ -9,8 +10,7 @@ constexpr uint32_t kBuildMask = 0xFFF;
 constexpr uint32_t kLangIDMask = 0xFFFF;
 
 uint32_t getBuildNumber(LWGlobalFunc* global) {
-  if (global == nullptr) return 0;
-  const auto* product = static_cast<const LWProductInfo*>(global(LWPRODUCTINFO_GLOBAL, LWGF_TRANSIENT));
+  const auto* product = getHostServiceAs<LWProductInfo>(global, LWPRODUCTINFO_GLOBAL);
   if (product == nullptr) return 0;
   return (product->value >> kBuildShift) & kBuildMask;
 }
@@ -18,8 +18,7 @@ uint32_t getBuildNumber(LWGlobalFunc* global) {
 int isNewHostBuild(uint32_t buildNumber) { return buildNumber >= HOST_BUILD_FIRST_NEW ? 1 : 0; }
 
 uint32_t getLangIDForLW(LWGlobalFunc* global) {
-  if (global == nullptr) return 0;
-  const auto* locale = static_cast<const LWLocaleInfo*>(global(LWLOCALEINFO_GLOBAL, LWGF_TRANSIENT));
+  const auto* locale = getHostServiceAs<LWLocaleInfo>(global, LWLOCALEINFO_GLOBAL);
   if (locale == nullptr) return 0;
   return locale->value & kLangIDMask;
 }

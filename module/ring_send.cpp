@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "module/cstrings.h"
+#include "module/host_access.h"
 #include "module/numbered_name.h"
 
 void initRingQuery(RingQuery* query) {
@@ -19,15 +20,10 @@ void presetLatticeOrder(LatticeOrder* order) {
   }
 }
 
-void sendRingEvent(const LWComRing* ring, const char* topic, int32_t code, void* data) {
-  if (ring == nullptr || ring->send == nullptr || topic == nullptr) return;
-  ring->send(topic, code, data);
-}
-
 int32_t countRingInstances(const LWComRing* ring, const char* topic) {
   RingQuery query;
   initRingQuery(&query);
-  sendRingEvent(ring, topic, LATTICE_EVENT_COUNT, &query);
+  sendRingMessage(ring, topic, LATTICE_EVENT_COUNT, &query);
   return query.count > 0 ? query.count : 0;
 }
 
@@ -39,7 +35,7 @@ int32_t collectRingInstances(const LWComRing* ring, const char* topic, int32_t c
   query.list = list;
   query.limit = limit;
   copyCStringN(query.name, name, sizeof query.name);
-  sendRingEvent(ring, topic, code, &query);
+  sendRingMessage(ring, topic, code, &query);
   // Receivers stop at the limit; a count outside 0..limit can only come
   // from a faulty one, and must not make the caller read past the list.
   if (query.count < 0) return 0;
@@ -58,7 +54,7 @@ void* findRingInstance(const LWComRing* ring, const char* topic, LWItemID item) 
   RingQuery query;
   initRingQuery(&query);
   query.item = item;
-  sendRingEvent(ring, topic, LATTICE_EVENT_FIND_ITEM, &query);
+  sendRingMessage(ring, topic, LATTICE_EVENT_FIND_ITEM, &query);
   return query.found;
 }
 
@@ -68,24 +64,24 @@ void* findDeformerForApply(const LWComRing* ring, LWItemID item, const char* nam
   query.item = item;
   query.value = 1;  // "rename wanted"; the Deformer clears it when already in the group
   copyCStringN(query.name, name, sizeof query.name);
-  sendRingEvent(ring, RING_TOPIC_DEFORMER, DEFORMER_EVENT_FIND_FOR_APPLY, &query);
+  sendRingMessage(ring, RING_TOPIC_DEFORMER, DEFORMER_EVENT_FIND_FOR_APPLY, &query);
   if (sameGroup != nullptr) *sameGroup = query.found != nullptr && query.value == 0 ? 1 : 0;
   return query.found;
 }
 
 void requestLatticeRefresh(const LWComRing* ring) {
-  sendRingEvent(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_REFRESH_FLAG, nullptr);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_REFRESH_FLAG, nullptr);
 }
 
 void setLatticesDisplay(const LWComRing* ring, int32_t display) {
   RingQuery query;
   initRingQuery(&query);
   query.value = display;
-  sendRingEvent(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_SET_DISPLAY, &query);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_SET_DISPLAY, &query);
 }
 
 void announceEditToolState(const LWComRing* ring, int32_t code) {
-  sendRingEvent(ring, RING_TOPIC_LATTICE, code, nullptr);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, code, nullptr);
 }
 
 int32_t getHighestNameIndex(const LWComRing* ring, const char* topic, const char* base, int32_t ownIndex) {
@@ -93,7 +89,7 @@ int32_t getHighestNameIndex(const LWComRing* ring, const char* topic, const char
   initRingQuery(&query);
   query.value = ownIndex;
   copyCStringN(query.name, base, sizeof query.name);
-  sendRingEvent(ring, topic, LATTICE_EVENT_HIGHEST_INDEX, &query);
+  sendRingMessage(ring, topic, LATTICE_EVENT_HIGHEST_INDEX, &query);
   return query.value > ownIndex ? query.value : ownIndex;
 }
 
@@ -115,33 +111,33 @@ int32_t getGroupLatticeKinds(const LWComRing* ring, const char* name) {
   RingQuery query;
   initRingQuery(&query);
   copyCStringN(query.name, name, sizeof query.name);
-  sendRingEvent(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_GROUP_KINDS, &query);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_GROUP_KINDS, &query);
   // The kinds live in the low byte.
   return query.value & 0xFF;
 }
 
 void* askEditTool(const LWComRing* ring, int32_t code) {
   EditToolMessage message = {nullptr};
-  sendRingEvent(ring, RING_TOPIC_EDIT_TOOL, code, &message);
+  sendRingMessage(ring, RING_TOPIC_EDIT_TOOL, code, &message);
   return message.pointer;
 }
 
 void tellEditTool(const LWComRing* ring, int32_t code, void* lattice) {
   EditToolMessage message = {lattice};
-  sendRingEvent(ring, RING_TOPIC_EDIT_TOOL, code, &message);
+  sendRingMessage(ring, RING_TOPIC_EDIT_TOOL, code, &message);
 }
 
 int requestLatticeOrder(const LWComRing* ring, LatticeOrder* order) {
   if (order == nullptr) return 0;
   presetLatticeOrder(order);
-  sendRingEvent(ring, RING_TOPIC_LATTICE_ORDER, ORDER_EVENT_FETCH, order);
+  sendRingMessage(ring, RING_TOPIC_LATTICE_ORDER, ORDER_EVENT_FETCH, order);
   return order->kind >= 0 ? 1 : 0;
 }
 
 int fetchKeyStripSettings(const LWComRing* ring, int32_t* x, double* pixelsPerFrame) {
   RingQuery query;
   initRingQuery(&query);
-  sendRingEvent(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_STRIP_FETCH, &query);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_STRIP_FETCH, &query);
   if (query.count == 0) return 0;
   if (x != nullptr) *x = query.value;
   if (pixelsPerFrame != nullptr) *pixelsPerFrame = query.pixelsPerFrame;
@@ -153,6 +149,6 @@ int storeKeyStripSettings(const LWComRing* ring, int32_t x, double pixelsPerFram
   initRingQuery(&query);
   query.value = x;
   query.pixelsPerFrame = pixelsPerFrame;
-  sendRingEvent(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_STRIP_STORE, &query);
+  sendRingMessage(ring, RING_TOPIC_LATTICE, LATTICE_EVENT_STRIP_STORE, &query);
   return query.count != 0 ? 1 : 0;
 }

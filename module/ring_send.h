@@ -2,7 +2,9 @@
  * ring_send.h -- sending the ring's messages (ring.h) and reading the
  * answers.
  *
- * Every function takes the ring service; a null ring (or topic) sends
+ * Messages without a helper here go through sendRingMessage()
+ * (host_access.h).  Every function takes the ring service; a null ring (or
+ * topic) sends
  * nothing and gives the "nobody answered" result written beside it, the
  * same as a topic without clients.  Answers are read right after the send
  * returns: the host delivers synchronously.
@@ -26,9 +28,6 @@
  * few instances made between the count and the collection, so that the
  * array need not grow at every new instance. */
 #define RING_LIST_SLACK 16
-
-/* Sends (topic, code, data).  Nothing happens for a null ring or topic. */
-void sendRingEvent(const LWComRing* ring, const char* topic, int32_t code, void* data);
 
 /* Event 0 on `topic` (RING_TOPIC_LATTICE or RING_TOPIC_DEFORMER): the
  * number of instances that answered; 0 when none (or an answer that makes
