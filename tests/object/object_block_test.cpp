@@ -20,7 +20,7 @@ uint32_t bitsOf(float value) {
 
 float narrowed(double value) { return static_cast<float>(value); }
 
-class BlockTest : public ObjectTest {
+class ObjectBlockTest : public ObjectTest {
  protected:
   uint64_t newLattice(const char* name = "Box") {
     uint64_t key = 0;
@@ -95,7 +95,7 @@ void expectSampleKeys(const LatticeData* l, bool corners) {
   EXPECT_EQ(second->label, 1.0 + 1.0 / (1 << 20));
 }
 
-TEST_F(BlockTest, SaveWritesEveryValueInOrderWithItsType) {
+TEST_F(ObjectBlockTest, SaveWritesEveryValueInOrderWithItsType) {
   const uint64_t key = newLattice();
   const LatticeData* l = lattice(key);
   const cwhost::Block block = save(key);
@@ -126,7 +126,7 @@ TEST_F(BlockTest, SaveWritesEveryValueInOrderWithItsType) {
   EXPECT_EQ(block[193], BlockValue::makeI4(-1));
 }
 
-TEST_F(BlockTest, ScreenLatticeWritesItsKindAndTheCamerasLowBits) {
+TEST_F(ObjectBlockTest, ScreenLatticeWritesItsKindAndTheCamerasLowBits) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const uint64_t key = addScreenLattice(host.addItem(cwhost::ItemKind::Null, "Screen"), camera, 1);
   const cwhost::Block block = save(key);
@@ -139,7 +139,7 @@ TEST_F(BlockTest, ScreenLatticeWritesItsKindAndTheCamerasLowBits) {
   EXPECT_EQ(block[27], BlockValue::makeI4(20));
 }
 
-TEST_F(BlockTest, BoxAndScreenLatticesReloadToTheSameSettingsPointsAndKeys) {
+TEST_F(ObjectBlockTest, BoxAndScreenLatticesReloadToTheSameSettingsPointsAndKeys) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const uint64_t box = newLattice("Box");
   load(box, samples::taggedBlock());
@@ -194,7 +194,7 @@ TEST_F(BlockTest, BoxAndScreenLatticesReloadToTheSameSettingsPointsAndKeys) {
   EXPECT_EQ(cageKeys(lattice(box)).size(), 3u);
 }
 
-TEST_F(BlockTest, LatticeWithoutPointsWritesNoKeySectionAndReloadsFresh) {
+TEST_F(ObjectBlockTest, LatticeWithoutPointsWritesNoKeySectionAndReloadsFresh) {
   const uint64_t key = newLattice();
   destroyLatticeData(lattice(key));  // as after a failed allocation
   const cwhost::Block block = save(key);
@@ -215,7 +215,7 @@ TEST_F(BlockTest, LatticeWithoutPointsWritesNoKeySectionAndReloadsFresh) {
   EXPECT_EQ(keyPoints(l, l->firstKey), std::vector<double>(l->restPoints, l->restPoints + 48));
 }
 
-TEST_F(BlockTest, TaggedBlockLoadsAsWritten) {
+TEST_F(ObjectBlockTest, TaggedBlockLoadsAsWritten) {
   const LatticeData* l = loadNew(samples::taggedBlock());
   expectSampleSettings(l, true, true);
   EXPECT_STREQ(l->groupName, "legs");
@@ -226,7 +226,7 @@ TEST_F(BlockTest, TaggedBlockLoadsAsWritten) {
   EXPECT_STREQ(l->description, "Cagewarp 2.03 (Box)");
 }
 
-TEST_F(BlockTest, EveryOlderFormLoadsAsABoxLattice) {
+TEST_F(ObjectBlockTest, EveryOlderFormLoadsAsABoxLattice) {
   struct Form {
     samples::Block block;
     const char* group;
@@ -252,7 +252,7 @@ TEST_F(BlockTest, EveryOlderFormLoadsAsABoxLattice) {
   }
 }
 
-TEST_F(BlockTest, OldFormsCarryNoKindSoAScreenInstanceBecomesABox) {
+TEST_F(ObjectBlockTest, OldFormsCarryNoKindSoAScreenInstanceBecomesABox) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const uint64_t key = addScreenLattice(host.addItem(cwhost::ItemKind::Null, "Screen"), camera);
   load(key, samples::block106());
@@ -261,7 +261,7 @@ TEST_F(BlockTest, OldFormsCarryNoKindSoAScreenInstanceBecomesABox) {
   EXPECT_STREQ(lattice(key)->description, "Cagewarp 2.03 (Box)");
 }
 
-TEST_F(BlockTest, UnknownTagsCarryNothing) {
+TEST_F(ObjectBlockTest, UnknownTagsCarryNothing) {
   samples::Block block;
   block.fp(samples::kVersion).i4(42).i4(7);
   samples::Block tagged = samples::taggedBlock();
@@ -287,7 +287,7 @@ constexpr size_t kDisplay = 2, kOpacity = 12, kSegmentsX = 13, kSizeX = 16, kZoo
                  kPointCount = 27, kFirstRest = 28, kFirstKeyTime = 52, kSecondKeyTime = 78,
                  kSecondKeyPoints = 80;
 
-TEST_F(BlockTest, EveryCutOfEveryFormLoadsWhole) {
+TEST_F(ObjectBlockTest, EveryCutOfEveryFormLoadsWhole) {
   const uint64_t key = newLattice();
   for (const auto& [name, block] : samples::allSampleBlocks()) {
     for (size_t length = 0; length <= block.values.size(); ++length) {
@@ -301,7 +301,7 @@ TEST_F(BlockTest, EveryCutOfEveryFormLoadsWhole) {
   }
 }
 
-TEST_F(BlockTest, CutInsideTheKeysKeepsTheKeysReadWhole) {
+TEST_F(ObjectBlockTest, CutInsideTheKeysKeepsTheKeysReadWhole) {
   samples::Block block = samples::taggedBlock();
   block.values.resize(kSecondKeyPoints + 5);
   const LatticeData* l = loadNew(block);
@@ -310,7 +310,7 @@ TEST_F(BlockTest, CutInsideTheKeysKeepsTheKeysReadWhole) {
   EXPECT_STREQ(l->groupName, "legs");
 }
 
-TEST_F(BlockTest, SegmentsTheLatticeCannotTakeEndTheBlock) {
+TEST_F(ObjectBlockTest, SegmentsTheLatticeCannotTakeEndTheBlock) {
   newLattice("Keeps the key strip");
   ASSERT_EQ(storeKeyStripSettings(ring(), 5, 3.0), 1);
   for (int32_t bad : {0, -3, 1025, 100000}) {
@@ -329,7 +329,7 @@ TEST_F(BlockTest, SegmentsTheLatticeCannotTakeEndTheBlock) {
   }
 }
 
-TEST_F(BlockTest, SizesThatAreNotPositiveNumbersEndTheBlockAndTinyOnesAreRaised) {
+TEST_F(ObjectBlockTest, SizesThatAreNotPositiveNumbersEndTheBlockAndTinyOnesAreRaised) {
   for (float bad : {NAN, INFINITY, 0.0f, -2.0f}) {
     SCOPED_TRACE(bad);
     const LatticeData* l = loadNew(taggedWith(kSizeX + 1, fpValue(bad)));
@@ -348,7 +348,7 @@ TEST_F(BlockTest, SizesThatAreNotPositiveNumbersEndTheBlockAndTinyOnesAreRaised)
   expectSampleKeys(l, true);
 }
 
-TEST_F(BlockTest, PointCountsThatDoNotFitGiveFreshData) {
+TEST_F(ObjectBlockTest, PointCountsThatDoNotFitGiveFreshData) {
   // Too many to allocate, none, negative, and one that does not match.
   for (int32_t bad : {1 << 30, (1 << 18) + 1, 0, -5, 12}) {
     SCOPED_TRACE(bad);
@@ -372,7 +372,7 @@ TEST_F(BlockTest, PointCountsThatDoNotFitGiveFreshData) {
   EXPECT_EQ(cageKeys(l).size(), 1u);
 }
 
-TEST_F(BlockTest, KeysOutOfOrderOrTooCloseEndTheKeys) {
+TEST_F(ObjectBlockTest, KeysOutOfOrderOrTooCloseEndTheKeys) {
   for (float bad : {0.0f, 0.00005f, -1.0f, NAN, INFINITY}) {
     SCOPED_TRACE(bad);
     const LatticeData* l = loadNew(taggedWith(kSecondKeyTime, fpValue(bad)));
@@ -385,7 +385,7 @@ TEST_F(BlockTest, KeysOutOfOrderOrTooCloseEndTheKeys) {
   EXPECT_EQ(cageKeys(l).size(), 2u);
 }
 
-TEST_F(BlockTest, PointValuesThatAreNotNumbers) {
+TEST_F(ObjectBlockTest, PointValuesThatAreNotNumbers) {
   // In a key: that key goes, the ones before it stay.
   const LatticeData* l = loadNew(taggedWith(kSecondKeyPoints + 4, fpValue(NAN)));
   EXPECT_EQ(cageKeys(l).size(), 1u);
@@ -401,13 +401,13 @@ TEST_F(BlockTest, PointValuesThatAreNotNumbers) {
   EXPECT_TRUE(cageKeys(l).empty());
 }
 
-TEST_F(BlockTest, RestPointsOffTheGridGiveWayToItAndTheKeysStay) {
+TEST_F(ObjectBlockTest, RestPointsOffTheGridGiveWayToItAndTheKeysStay) {
   const LatticeData* l = loadNew(taggedWith(kFirstRest + 2, fpValue(-0.5f)));
   EXPECT_EQ(l->restPoints[2], -1.0);
   expectSampleKeys(l, true);
 }
 
-TEST_F(BlockTest, UnknownModesAndOddValuesKeepWhatTheLatticeHadAndReadingGoesOn) {
+TEST_F(ObjectBlockTest, UnknownModesAndOddValuesKeepWhatTheLatticeHadAndReadingGoesOn) {
   samples::Block block = taggedWith(kDisplay, i4Value(9));
   block.values[kOpacity] = fpValue(NAN);
   block.values[kZoom] = fpValue(-3.0f);
@@ -424,7 +424,7 @@ TEST_F(BlockTest, UnknownModesAndOddValuesKeepWhatTheLatticeHadAndReadingGoesOn)
   expectSampleKeys(l, true);
 }
 
-TEST_F(BlockTest, WrongValueTypesAndBadVersionsEndTheBlock) {
+TEST_F(ObjectBlockTest, WrongValueTypesAndBadVersionsEndTheBlock) {
   samples::Block text = samples::taggedBlock();
   text.values[kDisplay] = samples::Value{samples::Value::Kind::Str, 0.0f, 0, 0, "two"};
   LatticeData* l = loadNew(text);
@@ -443,7 +443,7 @@ TEST_F(BlockTest, WrongValueTypesAndBadVersionsEndTheBlock) {
   EXPECT_EQ(l->pointCount, 27);
 }
 
-TEST_F(BlockTest, LongStringsAreCutAtTheLimit) {
+TEST_F(ObjectBlockTest, LongStringsAreCutAtTheLimit) {
   const std::string longName(1000, 'g');
   samples::Block block = samples::taggedBlock();
   block.values[3].str = longName;

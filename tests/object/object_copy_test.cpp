@@ -7,7 +7,7 @@
 
 namespace {
 
-class CopyTest : public ObjectTest {
+class ObjectCopyTest : public ObjectTest {
  protected:
   // Clones the item and returns its lattice.
   LatticeData* cloneLattice(LWItemID item) {
@@ -17,7 +17,7 @@ class CopyTest : public ObjectTest {
   }
 };
 
-TEST_F(CopyTest, NumberedGroupTakesTheNextNumberInUse) {
+TEST_F(ObjectCopyTest, NumberedGroupTakesTheNextNumberInUse) {
   uint64_t two = 0, five = 0;
   const LWItemID item = addLatticeItem("Two", &two);
   addLatticeItem("Five", &five);
@@ -29,7 +29,7 @@ TEST_F(CopyTest, NumberedGroupTakesTheNextNumberInUse) {
   EXPECT_STREQ(lattice(two)->groupName, "name_#(2)");
 }
 
-TEST_F(CopyTest, PlainGroupGetsTheFirstNumber) {
+TEST_F(ObjectCopyTest, PlainGroupGetsTheFirstNumber) {
   uint64_t key = 0, other = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   addLatticeItem("Other", &other);
@@ -42,7 +42,7 @@ TEST_F(CopyTest, PlainGroupGetsTheFirstNumber) {
   EXPECT_STREQ(second->groupName, "name_#(2)");
 }
 
-TEST_F(CopyTest, ScreenLatticeKeepsItsGroup) {
+TEST_F(ObjectCopyTest, ScreenLatticeKeepsItsGroup) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Screen");
   const uint64_t key = addScreenLattice(item, camera);
@@ -56,7 +56,7 @@ TEST_F(CopyTest, ScreenLatticeKeepsItsGroup) {
   EXPECT_LATTICE_SOUND(copy);
 }
 
-TEST_F(CopyTest, CarriesSettingsPointsAndKeysWithNewLabels) {
+TEST_F(ObjectCopyTest, CarriesSettingsPointsAndKeysWithNewLabels) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   load(key, samples::taggedBlock());

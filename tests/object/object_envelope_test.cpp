@@ -5,7 +5,7 @@
 
 namespace {
 
-class EnvelopeTest : public ObjectTest {
+class ObjectEnvelopeTest : public ObjectTest {
  protected:
   // A lattice with the sample keys: rest shape at 0 s, corner moved at 1 s.
   void SetUp() override {
@@ -36,7 +36,7 @@ class EnvelopeTest : public ObjectTest {
   ToolStandIn tool;
 };
 
-TEST_F(EnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
+TEST_F(ObjectEnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
   CageKey* moved = l->lastKey;
   const std::vector<double> shape = keyPoints(l, moved);
   const double label = moved->label;
@@ -62,7 +62,7 @@ TEST_F(EnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
   expectMirrored();
 }
 
-TEST_F(EnvelopeTest, CopyInTheHostMakesANewKeyWithTheSourcesShape) {
+TEST_F(ObjectEnvelopeTest, CopyInTheHostMakesANewKeyWithTheSourcesShape) {
   const CageKey* source = l->lastKey;
   ASSERT_TRUE(host.userCopyKey(l->envelope, 1.0, 2.5));
   ASSERT_EQ(cageKeys(l).size(), 3u);
@@ -74,7 +74,7 @@ TEST_F(EnvelopeTest, CopyInTheHostMakesANewKeyWithTheSourcesShape) {
   expectMirrored();  // the new envelope key carries the copy's label
 }
 
-TEST_F(EnvelopeTest, CopyOntoAKeyReplacesItsCageKey) {
+TEST_F(ObjectEnvelopeTest, CopyOntoAKeyReplacesItsCageKey) {
   const CageKey* source = l->lastKey;
   ASSERT_TRUE(host.userCopyKey(l->envelope, 1.0, 0.0));
   ASSERT_EQ(cageKeys(l).size(), 2u);
@@ -83,7 +83,7 @@ TEST_F(EnvelopeTest, CopyOntoAKeyReplacesItsCageKey) {
   expectMirrored();
 }
 
-TEST_F(EnvelopeTest, KeyAddedAtANewTimeTakesTheCageEvaluatedThere) {
+TEST_F(ObjectEnvelopeTest, KeyAddedAtANewTimeTakesTheCageEvaluatedThere) {
   const LWEnvKeyID added = host.createKey(l->envelope, 0.5, 42.0);
   ASSERT_NE(added, 0u);
   ASSERT_EQ(cageKeys(l).size(), 3u);
@@ -95,7 +95,7 @@ TEST_F(EnvelopeTest, KeyAddedAtANewTimeTakesTheCageEvaluatedThere) {
   expectMirrored();
 }
 
-TEST_F(EnvelopeTest, OwnEditsAreNotHeardBack) {
+TEST_F(ObjectEnvelopeTest, OwnEditsAreNotHeardBack) {
   // Loading rewrote the envelope: none of those events reached the keys.
   EXPECT_EQ(cageKeys(l).size(), 2u);
   load(key, samples::taggedBlock());
@@ -105,7 +105,7 @@ TEST_F(EnvelopeTest, OwnEditsAreNotHeardBack) {
   expectMirrored();
 }
 
-TEST_F(EnvelopeTest, ValueEditsAreIgnoredAndAKeyNamingNoCageKeyChangesNone) {
+TEST_F(ObjectEnvelopeTest, ValueEditsAreIgnoredAndAKeyNamingNoCageKeyChangesNone) {
   const LWEnvKeyID first = host.envelope(l->envelope)->keys[0].id;
   host.setKeyField(l->envelope, first, LWKEY_VALUE, 7.0);
   EXPECT_EQ(cageKeys(l).size(), 2u);
@@ -119,7 +119,7 @@ TEST_F(EnvelopeTest, ValueEditsAreIgnoredAndAKeyNamingNoCageKeyChangesNone) {
   EXPECT_LATTICE_SOUND(l);
 }
 
-TEST_F(EnvelopeTest, EnvelopeDestroyedByTheHostIsForgotten) {
+TEST_F(ObjectEnvelopeTest, EnvelopeDestroyedByTheHostIsForgotten) {
   const LWEnvelopeID envelope = l->envelope;
   host.destroyEnvelope(envelope);
   EXPECT_EQ(l->envelope, 0u);

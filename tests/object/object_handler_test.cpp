@@ -11,7 +11,7 @@ const char* const kRequiredServices[] = {"LW Item Info 5",       "Scene Objects 
                                          "Animation Envelopes",  "Instance Update",       "LW Communication Ring",
                                          "LW Command Interface"};
 
-class HandlerTest : public ObjectTest {
+class ObjectHandlerTest : public ObjectTest {
  protected:
   int32_t activateWith(int32_t version) {
     const cwhost::ServerInfo* server = host.findServer(LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp");
@@ -24,7 +24,7 @@ class HandlerTest : public ObjectTest {
   LWRenderFuncs rendBlock{};
 };
 
-TEST_F(HandlerTest, ActivationChecksVersionAndEveryRequiredService) {
+TEST_F(ObjectHandlerTest, ActivationChecksVersionAndEveryRequiredService) {
   ASSERT_NE(host.findServer(LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp"), nullptr);
   EXPECT_EQ(activateWith(4), LWAFUNC_BADVERSION);
   EXPECT_EQ(activateWith(6), LWAFUNC_BADVERSION);
@@ -41,7 +41,7 @@ TEST_F(HandlerTest, ActivationChecksVersionAndEveryRequiredService) {
   EXPECT_NE(rendBlock.newTime, nullptr);
 }
 
-TEST_F(HandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
+TEST_F(ObjectHandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
   host.setSupplyItemFuncs(false);
   host.setSupplyRenderFuncs(false);
   uint64_t key = 0;
@@ -51,7 +51,7 @@ TEST_F(HandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
   EXPECT_TRUE(host.usedItems(key).empty());
 }
 
-TEST_F(HandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
+TEST_F(ObjectHandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   const LatticeData* l = lattice(key);
@@ -92,7 +92,7 @@ TEST_F(HandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
   EXPECT_EQ(host.ringClientCount(RING_TOPIC_LATTICE), 1u);
 }
 
-TEST_F(HandlerTest, EnvelopeTakesTheFirstFreeName) {
+TEST_F(ObjectHandlerTest, EnvelopeTakesTheFirstFreeName) {
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Box");
   const LWChanGroupID group = host.item(item)->group;
   host.createEnvelope(group, "Lattice", LWET_NUMBER);
@@ -105,7 +105,7 @@ TEST_F(HandlerTest, EnvelopeTakesTheFirstFreeName) {
   EXPECT_EQ(host.findChannel(group, "Lattice(4)") != 0, true);
 }
 
-TEST_F(HandlerTest, ScreenOrderMakesAScreenLatticeFacingItsCamera) {
+TEST_F(ObjectHandlerTest, ScreenOrderMakesAScreenLatticeFacingItsCamera) {
   host.addItem(cwhost::ItemKind::Camera, "Camera");
   const LWItemID second = host.addItem(cwhost::ItemKind::Camera, "Side");
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "_Screen Lattice");
@@ -129,7 +129,7 @@ TEST_F(HandlerTest, ScreenOrderMakesAScreenLatticeFacingItsCamera) {
   EXPECT_EQ(host.usedItems(key), (std::vector<LWItemID>{item, second}));
 }
 
-TEST_F(HandlerTest, BoxOrderAndUnusableOrdersGiveSoundLattices) {
+TEST_F(ObjectHandlerTest, BoxOrderAndUnusableOrdersGiveSoundLattices) {
   OrderStandIn command;
   ring()->attach(RING_TOPIC_LATTICE_ORDER, &command, OrderStandIn::onEvent);
   command.order.kind = 0;  // Box: the last-used settings, whatever else the order says
@@ -153,7 +153,7 @@ TEST_F(HandlerTest, BoxOrderAndUnusableOrdersGiveSoundLattices) {
   EXPECT_EQ(l->size[1], 1.0);
 }
 
-TEST_F(HandlerTest, LatticeMadeWhileTheToolRunsStartsInactiveAndIsAnnounced) {
+TEST_F(ObjectHandlerTest, LatticeMadeWhileTheToolRunsStartsInactiveAndIsAnnounced) {
   ToolStandIn tool;
   ring()->attach(RING_TOPIC_EDIT_TOOL, &tool, ToolStandIn::onEvent);
   uint64_t key = 0;
@@ -169,7 +169,7 @@ TEST_F(HandlerTest, LatticeMadeWhileTheToolRunsStartsInactiveAndIsAnnounced) {
   EXPECT_EQ(lattice(later)->isActive, 1);
 }
 
-TEST_F(HandlerTest, DestroyRemovesEnvelopeRingClientAndTellsTheTool) {
+TEST_F(ObjectHandlerTest, DestroyRemovesEnvelopeRingClientAndTellsTheTool) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   LatticeData* l = lattice(key);
@@ -185,7 +185,7 @@ TEST_F(HandlerTest, DestroyRemovesEnvelopeRingClientAndTellsTheTool) {
   ring()->detach(RING_TOPIC_EDIT_TOOL, &tool);
 }
 
-TEST_F(HandlerTest, RemovingTheItemDestroysEnvelopeFirstThenTheLattice) {
+TEST_F(ObjectHandlerTest, RemovingTheItemDestroysEnvelopeFirstThenTheLattice) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   host.removeItem(item);  // envelope events and destroy in the host's order
@@ -193,7 +193,7 @@ TEST_F(HandlerTest, RemovingTheItemDestroysEnvelopeFirstThenTheLattice) {
   EXPECT_EQ(host.ringClientCount(RING_TOPIC_LATTICE), 0u);
 }
 
-TEST_F(HandlerTest, ChangeIDFollowsItsItemAndCamera) {
+TEST_F(ObjectHandlerTest, ChangeIDFollowsItsItemAndCamera) {
   const LWItemID cameraA = host.addItem(cwhost::ItemKind::Camera, "A");
   const LWItemID cameraB = host.addItem(cwhost::ItemKind::Camera, "B");
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Screen");
@@ -211,7 +211,7 @@ TEST_F(HandlerTest, ChangeIDFollowsItsItemAndCamera) {
   EXPECT_EQ(host.usedItems(key), std::vector<LWItemID>{otherItem});
 }
 
-TEST_F(HandlerTest, FlagsAskForTheViewportNumber) {
+TEST_F(ObjectHandlerTest, FlagsAskForTheViewportNumber) {
   uint64_t key = 0;
   addLatticeItem("Box", &key);
   const cwhost::Instance* instance = host.instance(key);
@@ -219,7 +219,7 @@ TEST_F(HandlerTest, FlagsAskForTheViewportNumber) {
   EXPECT_EQ(instance->blocks->custom.flags(instance->instance), LWCOF_VIEWPORT_INDEX);
 }
 
-TEST_F(HandlerTest, NewTimeRecordsTheTimeAndMarksForRefresh) {
+TEST_F(ObjectHandlerTest, NewTimeRecordsTheTimeAndMarksForRefresh) {
   uint64_t key = 0;
   addLatticeItem("Box", &key);
   LatticeData* l = lattice(key);

@@ -7,7 +7,7 @@
 
 namespace {
 
-class RefreshTest : public ObjectTest {
+class ObjectRefreshTest : public ObjectTest {
  protected:
   void refresh() { host.ringSend(RING_TOPIC_LATTICE, LATTICE_EVENT_REFRESH_FLAG, nullptr); }
 
@@ -16,7 +16,7 @@ class RefreshTest : public ObjectTest {
   }
 };
 
-TEST_F(RefreshTest, ReadsThePlacementOnceAfterEachNewTime) {
+TEST_F(ObjectRefreshTest, ReadsThePlacementOnceAfterEachNewTime) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   LatticeData* l = lattice(key);
@@ -44,7 +44,7 @@ TEST_F(RefreshTest, ReadsThePlacementOnceAfterEachNewTime) {
   expectNear3(l->itemPosition, {7, 7, 7}, "position after the next new time");
 }
 
-TEST_F(RefreshTest, EvaluatesTheCageAndPlacementAtTheLatticesOwnTime) {
+TEST_F(ObjectRefreshTest, EvaluatesTheCageAndPlacementAtTheLatticesOwnTime) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   load(key, samples::taggedBlock());
@@ -61,7 +61,7 @@ TEST_F(RefreshTest, EvaluatesTheCageAndPlacementAtTheLatticesOwnTime) {
   EXPECT_LATTICE_SOUND(l);
 }
 
-TEST_F(RefreshTest, ScreenLatticeFallsBackToTheFirstCameraThenToTheOrigin) {
+TEST_F(ObjectRefreshTest, ScreenLatticeFallsBackToTheFirstCameraThenToTheOrigin) {
   const LWItemID first = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const LWItemID side = host.addItem(cwhost::ItemKind::Camera, "Side");
   host.placeItem(first, {1, 1, -10});
@@ -94,7 +94,7 @@ TEST_F(RefreshTest, ScreenLatticeFallsBackToTheFirstCameraThenToTheOrigin) {
   EXPECT_LATTICE_SOUND(l);
 }
 
-TEST_F(RefreshTest, CopiedScreenLatticeTakesTheCameraItHangsUnder) {
+TEST_F(ObjectRefreshTest, CopiedScreenLatticeTakesTheCameraItHangsUnder) {
   const LWItemID first = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const LWItemID side = host.addItem(cwhost::ItemKind::Camera, "Side");
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Screen");
@@ -115,7 +115,7 @@ TEST_F(RefreshTest, CopiedScreenLatticeTakesTheCameraItHangsUnder) {
   EXPECT_EQ(lattice(key)->cameraID, first);  // the source keeps its own
 }
 
-TEST_F(RefreshTest, CameraReadBackFromABlockIsMatchedOnItsLowBits) {
+TEST_F(ObjectRefreshTest, CameraReadBackFromABlockIsMatchedOnItsLowBits) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Screen");
   const uint64_t key = addScreenLattice(item, camera);

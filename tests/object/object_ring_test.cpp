@@ -7,7 +7,7 @@
 
 namespace {
 
-class RingTest : public ObjectTest {
+class ObjectRingTest : public ObjectTest {
  protected:
   RingQuery query(const char* name = "") {
     RingQuery q{};
@@ -17,7 +17,7 @@ class RingTest : public ObjectTest {
   void send(int32_t code, void* data) { host.ringSend(RING_TOPIC_LATTICE, code, data); }
 };
 
-TEST_F(RingTest, CountsFindsAndCollects) {
+TEST_F(ObjectRingTest, CountsFindsAndCollects) {
   uint64_t a = 0, b = 0, c = 0;
   addLatticeItem("A", &a);
   const LWItemID itemB = addLatticeItem("B", &b);
@@ -44,7 +44,7 @@ TEST_F(RingTest, CountsFindsAndCollects) {
   EXPECT_EQ(list[2], reinterpret_cast<LatticeData*>(0x1));
 }
 
-TEST_F(RingTest, GroupCollectionTakesTheGroupAndAffectAllButNotNumberedCopies) {
+TEST_F(ObjectRingTest, GroupCollectionTakesTheGroupAndAffectAllButNotNumberedCopies) {
   uint64_t named = 0, all = 0, copy = 0, other = 0;
   addLatticeItem("Named", &named);
   addLatticeItem("All", &all);
@@ -60,7 +60,7 @@ TEST_F(RingTest, GroupCollectionTakesTheGroupAndAffectAllButNotNumberedCopies) {
   EXPECT_EQ(list[1], lattice(all));
 }
 
-TEST_F(RingTest, GroupKindsAreOredOverTheGroup) {
+TEST_F(ObjectRingTest, GroupKindsAreOredOverTheGroup) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   uint64_t box = 0;
   addLatticeItem("Box", &box);
@@ -73,7 +73,7 @@ TEST_F(RingTest, GroupKindsAreOredOverTheGroup) {
   EXPECT_EQ(getGroupLatticeKinds(ring(), "none"), 0);
 }
 
-TEST_F(RingTest, HighestIndexLooksAtTheBaseOfEachGroupName) {
+TEST_F(ObjectRingTest, HighestIndexLooksAtTheBaseOfEachGroupName) {
   uint64_t a = 0, b = 0, c = 0;
   addLatticeItem("A", &a);
   addLatticeItem("B", &b);
@@ -86,7 +86,7 @@ TEST_F(RingTest, HighestIndexLooksAtTheBaseOfEachGroupName) {
   EXPECT_EQ(getHighestNameIndex(ring(), RING_TOPIC_LATTICE, "feet", 0), 0);
 }
 
-TEST_F(RingTest, DisplayAndToolStartAndEnd) {
+TEST_F(ObjectRingTest, DisplayAndToolStartAndEnd) {
   uint64_t a = 0, b = 0;
   addLatticeItem("A", &a);
   addLatticeItem("B", &b);
@@ -113,7 +113,7 @@ TEST_F(RingTest, DisplayAndToolStartAndEnd) {
   EXPECT_EQ(lattice(b)->meshPoints[0].selected, 0);
 }
 
-TEST_F(RingTest, KeyStripSettingsAreKeptByTheLattices) {
+TEST_F(ObjectRingTest, KeyStripSettingsAreKeptByTheLattices) {
   int32_t x = 0;
   double zoom = 0.0;
   EXPECT_EQ(fetchKeyStripSettings(ring(), &x, &zoom), 0);  // no lattice: nobody answers
@@ -132,7 +132,7 @@ TEST_F(RingTest, KeyStripSettingsAreKeptByTheLattices) {
   EXPECT_EQ(zoom, 4.5);
 }
 
-TEST_F(RingTest, OtherCodesAndTheBareFlagChangeNothing) {
+TEST_F(ObjectRingTest, OtherCodesAndTheBareFlagChangeNothing) {
   uint64_t a = 0;
   addLatticeItem("A", &a);
   for (int32_t code : {4, 5, 8, 10, 11, 14, 19, 22, 89, 92, 0x7FFF, LATTICE_EVENT_REFRESH_FLAG}) {
