@@ -89,13 +89,13 @@ void readColor(BlockReader* reader, double color[3]) {
   float rgb[3];
   if (!readFPs(reader, rgb, 3)) return;
   for (int a = 0; a < 3; ++a) {
-    if (isfinite(rgb[a])) color[a] = rgb[a];
+    if (isfinite(rgb[a])) color[a] = static_cast<double>(rgb[a]);
   }
 }
 
 void readOpacity(BlockReader* reader, LatticeData* lattice) {
   float opacity = 0.0f;
-  if (readFPs(reader, &opacity, 1) && isfinite(opacity)) lattice->opacity = opacity;
+  if (readFPs(reader, &opacity, 1) && isfinite(opacity)) lattice->opacity = static_cast<double>(opacity);
 }
 
 // Segments and size decide how much is allocated and how the points are
@@ -115,7 +115,7 @@ void readSize(BlockReader* reader, LatticeData* lattice) {
   if (!readFPs(reader, size, 3)) return;
   double usable[3];
   for (int a = 0; a < 3; ++a) {
-    usable[a] = getUsableLatticeSize(size[a]);
+    usable[a] = getUsableLatticeSize(static_cast<double>(size[a]));
     if (usable[a] == 0.0) {
       stopReading(reader);
       return;
@@ -132,7 +132,7 @@ void readKeyStrip(BlockReader* reader) {
   if (readI4s(reader, &x, 1)) stTimeSliderBX_Tool = x;
   float pixelsPerFrame = 0.0f;
   if (readFPs(reader, &pixelsPerFrame, 1) && isfinite(pixelsPerFrame) && pixelsPerFrame > 0.0f) {
-    stPixPerFrame_Tool = pixelsPerFrame;
+    stPixPerFrame_Tool = static_cast<double>(pixelsPerFrame);
   }
 }
 
@@ -194,7 +194,7 @@ bool readPointTriples(BlockReader* reader, double* out, int32_t count) {
     if (!readFPs(reader, run, n)) return false;
     for (int32_t i = 0; i < n; ++i) {
       if (!isfinite(run[i])) return stopReading(reader);
-      out[done + i] = run[i];
+      out[done + i] = static_cast<double>(run[i]);
     }
     done += n;
   }
@@ -222,7 +222,7 @@ void readKeys(BlockReader* reader, StagedPoints* staged, bool cornerFlags) {
   for (;;) {
     float stored = 0.0f;
     if (!readFPs(reader, &stored, 1)) return;
-    const double time = stored;
+    const double time = static_cast<double>(stored);
     if (time < LATTICE_KEYS_END_BELOW) return;
     const bool ascending = staged->last == nullptr || time - staged->last->time >= CAGE_KEY_TIME_EPSILON;
     if (!isfinite(time) || !ascending) {
