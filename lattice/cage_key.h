@@ -67,7 +67,7 @@ CageKey* takeRemovedCageKeyWithLabelDVal(struct LatticeData* lattice, double lab
 /* --- evaluation over time ----------------------------------------------- */
 
 /* The key at t, made and linked when none lies within the epsilon (see the
- * key rules in cage_key.cpp).  Null only when the lattice has no points or
+ * key rules in cage_eval.cpp).  Null only when the lattice has no points or
  * memory is short. */
 CageKey* getMakeEvaluatedCageKeyAtTime(struct LatticeData* lattice, double t);
 /* Fills evalPoints and worldPoints for time t without touching the keys,

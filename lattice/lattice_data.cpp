@@ -8,6 +8,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "lattice/screen.h"
+
 namespace {
 
 // Points of a grid with the given segments: Screen lattices are one layer.
@@ -118,16 +120,20 @@ CageKey* initLatticeData(LatticeData* lattice) {
   memcpy(lattice->evalPoints, lattice->restPoints, bytes);
   memcpy(lattice->worldPoints, lattice->restPoints, bytes);
 
-  // Screen lattice: the widened grid is laid out here, before the mesh.
+  if (lattice->type == LATTICE_SCREEN && !initPointPositionsForScreenLattice(lattice, 1)) {
+    destroyLatticeData(lattice);
+    return nullptr;
+  }
 
   if (!refreshLatticeMesh(lattice)) {
     destroyLatticeData(lattice);
     return nullptr;
   }
 
-  // The first cage key, at time 0, is made here; until then there is no key
-  // to return.
-  return nullptr;
+  // With no key yet this makes the first one, at time 0, from the rest grid.
+  CageKey* first = getMakeEvaluatedCageKeyAtTime(lattice, 0.0);
+  if (first == nullptr) destroyLatticeData(lattice);
+  return first;
 }
 
 void destroyLatticeData(LatticeData* lattice) {

@@ -11,14 +11,19 @@
 
 /* New segment counts (each >= 1; a Screen lattice's Z becomes 1): every
  * cage key is resampled through the old lattice onto the new rest grid,
- * labels restart from 0, set-aside keys are dropped, the mesh is rebuilt
- * and a Screen lattice is marked for a full re-layout.  Returns 1, or 0
- * when memory ran out (the lattice is then unchanged). */
+ * labels restart from 0, set-aside keys are dropped, evalPoints and
+ * worldPoints hold the new cage at currentTime, the mesh is rebuilt and a
+ * Screen lattice is marked for a full re-layout.  Returns 1.  Returns 0 with
+ * the lattice unchanged when a count is below 1, the lattice has no points
+ * or memory ran out before the switch; returns 0 with the new grid and keys
+ * in place but an empty mesh when only the mesh rebuild ran out of memory. */
 int changeSegmentsOfLattice(LatticeData* lattice, int32_t sx, int32_t sy, int32_t sz);
 
-/* New rest size (each >= LATTICE_MIN_SIZE): the rest grid and every listed
- * key are scaled per axis (a Screen lattice's Z is never scaled); set-aside
- * keys are not.  Nothing happens without points. */
+/* New rest size (each >= LATTICE_MIN_SIZE; smaller values and NaN are
+ * raised to it): the rest grid and every listed key are scaled per axis (a
+ * Screen lattice's Z is never scaled); set-aside keys are not.  A Screen
+ * lattice is marked for re-placing.  evalPoints are left to the next
+ * evaluation.  Nothing happens without points. */
 void resizeRestLatticeSize(LatticeData* lattice, double nx, double ny, double nz);
 
 #endif /* CAGEWARP_LATTICE_RESAMPLE_H */

@@ -1,0 +1,104 @@
+// Per-frame cost of evaluating cages over time, set against the per-point
+// deformation it feeds: one displaceWithLattice pass over 100,000 points.
+//
+//   BM_EvaluateBoxKeys       16 x 16 x 16 Box lattice, 100 keys, a time between keys
+//   BM_EvaluateScreenGrid    128 x 128 Screen lattice: cage, margins and far fit
+//   BM_DisplaceBoxPoints     displaceWithLattice over 100,000 points (same Box lattice)
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "lattice/cage_key.h"
+#include "lattice/deform.h"
+#include "lattice/lattice_data.h"
+
+namespace {
+
+struct Owned {
+  LatticeData* lattice = nullptr;
+  ~Owned() {
+    if (lattice == nullptr) return;
+    destroyLatticeData(lattice);
+    std::free(lattice);
+  }
+};
+
+void makeLattice(Owned* owned, uint32_t type, int32_t sx, int32_t sy, int32_t sz) {
+  auto* l = static_cast<LatticeData*>(std::calloc(1, sizeof(LatticeData)));
+  l->type = type;
+  l->segments[0] = sx;
+  l->segments[1] = sy;
+  l->segments[2] = sz;
+  l->size[0] = l->size[1] = l->size[2] = 1.0;
+  l->itemRight[0] = l->itemUp[1] = l->itemForward[2] = 1.0;
+  owned->lattice = l;
+  if (initLatticeData(l) == nullptr) std::abort();
+}
+
+// Gives the lattice `count` keys one second apart, each a different smooth
+// bend of the rest grid.
+void addBentKeys(LatticeData* l, int count) {
+  for (int k = 0; k < count; ++k) {
+    CageKey* key = getMakeEvaluatedCageKeyAtTime(l, static_cast<double>(k));
+    if (key == nullptr) std::abort();
+    const double a = 0.05 * std::sin(k * 0.7), b = 0.05 * std::cos(k * 1.3);
+    for (int32_t n = 0; n < l->pointCount; ++n) {
+      const double* r = l->restPoints + 3 * n;
+      key->points[3 * n] = r[0] + a * r[1] * r[1];
+      key->points[3 * n + 1] = r[1] + b * std::sin(3.0 * r[0]);
+      key->points[3 * n + 2] = r[2] + a * b * r[0];
+    }
+  }
+}
+
+void BM_EvaluateBoxKeys(benchmark::State& state) {
+  Owned box;
+  makeLattice(&box, LATTICE_BOX, 16, 16, 16);
+  addBentKeys(box.lattice, 100);
+  for (auto _ : state) {
+    setEvaluatedCageOtherPosAtTime(box.lattice, 49.37);
+    benchmark::DoNotOptimize(box.lattice->evalPoints[0]);
+  }
+  state.counters["points"] = box.lattice->pointCount;
+}
+BENCHMARK(BM_EvaluateBoxKeys)->Unit(benchmark::kMicrosecond);
+
+void BM_EvaluateScreenGrid(benchmark::State& state) {
+  Owned screen;
+  makeLattice(&screen, LATTICE_SCREEN, 128, 128, 1);
+  addBentKeys(screen.lattice, 2);
+  for (auto _ : state) {
+    setEvaluatedCageOtherPosAtTime(screen.lattice, 0.37);
+    benchmark::DoNotOptimize(screen.lattice->farTransform[0]);
+  }
+  const LatticeData* l = screen.lattice;
+  state.counters["widePoints"] = static_cast<double>((l->wideColumns + 3) * (l->wideRows + 3));
+  state.counters["borderEdges"] = 2.0 * (l->segments[0] + l->segments[1]);
+}
+BENCHMARK(BM_EvaluateScreenGrid)->Unit(benchmark::kMicrosecond);
+
+void BM_DisplaceBoxPoints(benchmark::State& state) {
+  Owned box;
+  makeLattice(&box, LATTICE_BOX, 16, 16, 16);
+  addBentKeys(box.lattice, 100);
+  setEvaluatedCageOtherPosAtTime(box.lattice, 49.37);
+  constexpr int kPoints = 100000;
+  std::vector<double> source(3 * kPoints);
+  std::srand(7);
+  for (double& c : source) c = static_cast<double>(std::rand()) / RAND_MAX - 0.5;
+  std::vector<double> work(source.size());
+  for (auto _ : state) {
+    work = source;
+    for (int n = 0; n < kPoints; ++n) displaceWithLattice(box.lattice, &work[3 * static_cast<size_t>(n)]);
+    benchmark::DoNotOptimize(work.data());
+  }
+  state.counters["points"] = kPoints;
+}
+BENCHMARK(BM_DisplaceBoxPoints)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

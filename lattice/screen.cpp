@@ -1,0 +1,353 @@
+// A Screen lattice's widened grid: laying it out around the lattice
+// (margin spans, extra ring, border edges) and updating it for the cage at
+// the current time (inner fit, margin blend, far fit).  The camera half,
+// projecting scene points onto the lattice plane, is in screen_project.cpp.
+
+#include "lattice/screen.h"
+
+#include <assert.h>
+#include <math.h>
+#include <stdlib.h>
+
+#include "lattice/deform.h"
+#include "lattice/screen_fit.h"
+#include "lattice/screen_spans.h"
+#include "module/vecmath.h"
+
+namespace {
+
+void freeScreenTables(LatticeData* lattice) {
+  free(lattice->wideGrid);
+  free(lattice->outerEdges);
+  free(lattice->columnSpans);
+  free(lattice->rowSpans);
+  lattice->wideGrid = nullptr;
+  lattice->outerEdges = nullptr;
+  lattice->outerEdgeList = nullptr;
+  lattice->columnSpans = nullptr;
+  lattice->rowSpans = nullptr;
+  lattice->wideColumns = 0;
+  lattice->wideRows = 0;
+  lattice->leftSpanCount = 0;
+  lattice->bottomSpanCount = 0;
+}
+
+// Points of the widened grid per row (cells across plus the closing column
+// plus the two ring columns).
+size_t wideStride(const LatticeData* lattice) { return lattice->wideColumns + 3u; }
+
+WidePoint* widePointAt(const LatticeData* lattice, uint32_t column, uint32_t row) {
+  return lattice->wideGrid + row * wideStride(lattice) + column;
+}
+
+// The wide point of lattice point (i, j).
+WidePoint* wideLatticePoint(const LatticeData* lattice, int32_t i, int32_t j) {
+  return widePointAt(lattice, static_cast<uint32_t>(lattice->leftSpanCount + 1 + i),
+                     static_cast<uint32_t>(lattice->bottomSpanCount + 1 + j));
+}
+
+// Rest coordinate along one axis of wide index w.  `first` and `last` are
+// the lattice's own rest coordinates at either end and `latticeAt(i)` the
+// one of lattice index i; the margins are laid out from their outer edge
+// inwards with the widest span outermost, both margins mirrored.
+template <typename LatticeAt>
+double wideRestCoordinate(const SpanEntry* spans, int32_t spanCount, int32_t segments, double extent,
+                          LatticeAt latticeAt, int32_t w) {
+  const double first = latticeAt(0);
+  const double last = latticeAt(segments);
+  const double ring = (1.0 + MARGIN_RING_OFFSET) * extent;
+  if (w == 0) return first - ring;
+  if (w == 2 * spanCount + segments + 2) return last + ring;
+  if (w > spanCount && w <= spanCount + 1 + segments) return latticeAt(w - spanCount - 1);
+  const int32_t fromOutside = w <= spanCount ? w - 1 : 2 * spanCount + segments + 1 - w;
+  double inset = 0.0;
+  for (int32_t k = 0; k < fromOutside; ++k) inset += spans[k].length;
+  return w <= spanCount ? first - extent + inset : last + extent - inset;
+}
+
+void layOutRestPositions(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  const double* rest = lattice->restPoints;
+  auto restX = [&](int32_t i) { return rest[3 * i]; };
+  auto restY = [&](int32_t j) { return rest[3 * (j * (sx + 1)) + 1]; };
+  for (uint32_t row = 0; row < lattice->wideRows + 3u; ++row) {
+    const double y = wideRestCoordinate(lattice->rowSpans, lattice->bottomSpanCount, sy, lattice->screenExtent,
+                                        restY, static_cast<int32_t>(row));
+    for (uint32_t column = 0; column < lattice->wideColumns + 3u; ++column) {
+      WidePoint* wp = widePointAt(lattice, column, row);
+      // Column positions are shared by every row; computing them per point
+      // keeps this one-off layout simple and it is not on any per-frame path.
+      wp->restX = wideRestCoordinate(lattice->columnSpans, lattice->leftSpanCount, sx, lattice->screenExtent,
+                                     restX, static_cast<int32_t>(column));
+      wp->restY = y;
+      // Until the first update the grid stands for an undeformed cage.
+      wp->baseX = wp->x = wp->restX;
+      wp->baseY = wp->y = wp->restY;
+    }
+  }
+}
+
+// The border walk: from lattice point (0, 0) up the first column, along the
+// top row, down the last column and back along the bottom row.
+void chainOuterEdges(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  MeshOuterEdge* edge = lattice->outerEdges;
+  int32_t i = 0;
+  int32_t j = 0;
+  auto step = [&](int32_t di, int32_t dj) {
+    edge->start = wideLatticePoint(lattice, i, j);
+    i += di;
+    j += dj;
+    edge->end = wideLatticePoint(lattice, i, j);
+    edge->next = edge + 1;
+    ++edge;
+  };
+  for (int32_t n = 0; n < sy; ++n) step(0, 1);
+  for (int32_t n = 0; n < sx; ++n) step(1, 0);
+  for (int32_t n = 0; n < sy; ++n) step(0, -1);
+  for (int32_t n = 0; n < sx; ++n) step(-1, 0);
+  (edge - 1)->next = nullptr;
+  lattice->outerEdgeList = lattice->outerEdges;
+}
+
+// direction, length and normal of an edge from the given end positions.
+void setEdgeFrame(MeshOuterEdge* edge, const double start[2], const double end[2]) {
+  edge->length = vect2D(start, end, edge->direction);
+  edge->normal[0] = edge->direction[1];
+  edge->normal[1] = -edge->direction[0];
+}
+
+void setRestEdgeFrames(LatticeData* lattice) {
+  for (MeshOuterEdge* edge = lattice->outerEdgeList; edge != nullptr; edge = edge->next) {
+    const double start[2] = {edge->start->restX, edge->start->restY};
+    const double end[2] = {edge->end->restX, edge->end->restY};
+    setEdgeFrame(edge, start, end);
+  }
+}
+
+// The far-field map of an undeformed lattice: the identity.
+void setIdentityFarTransform(LatticeData* lattice) {
+  double* far = lattice->farTransform;
+  far[FAR_A] = 1.0;
+  far[FAR_B] = 0.0;
+  far[FAR_C] = 0.0;
+  far[FAR_D] = 1.0;
+  far[FAR_TX] = lattice->restMin[0] - lattice->screenExtent;
+  far[FAR_TY] = lattice->restMin[1] - lattice->screenExtent;
+  far[FAR_SX] = 1.0;
+  far[FAR_SY] = 1.0;
+}
+
+bool canReuseArrays(const LatticeData* lattice, int rebuild, uint32_t columns, uint32_t rows, int32_t leftSpans,
+                    int32_t bottomSpans) {
+  return rebuild == 0 && lattice->wideGrid != nullptr && lattice->outerEdges != nullptr &&
+         lattice->columnSpans != nullptr && lattice->rowSpans != nullptr && lattice->wideColumns == columns &&
+         lattice->wideRows == rows && lattice->leftSpanCount == leftSpans &&
+         lattice->bottomSpanCount == bottomSpans;
+}
+
+// --- per-time update -------------------------------------------------------
+
+void copyEvaluatedLatticePoints(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  for (int32_t j = 0; j <= sy; ++j) {
+    for (int32_t i = 0; i <= sx; ++i) {
+      const double* e = lattice->evalPoints + 3 * latticePointIndex(lattice, i, j, 0);
+      WidePoint* wp = wideLatticePoint(lattice, i, j);
+      wp->x = e[0];
+      wp->y = e[1];
+    }
+  }
+}
+
+void setBasePositions(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  auto corner = [&](int32_t i, int32_t j, double out[2]) {
+    const double* e = lattice->evalPoints + 3 * latticePointIndex(lattice, i, j, 0);
+    out[0] = e[0];
+    out[1] = e[1];
+  };
+  double q00[2], qN0[2], q0N[2], qNN[2];
+  corner(0, 0, q00);
+  corner(sx, 0, qN0);
+  corner(0, sy, q0N);
+  corner(sx, sy, qNN);
+  const double* rest0 = lattice->restPoints;
+  CornerFit fit;
+  fitCorners(&fit, q00, qN0, q0N, qNN, lattice->size[0], lattice->size[1], rest0[0], rest0[1]);
+  const size_t count = wideStride(lattice) * (lattice->wideRows + 3u);
+  for (size_t n = 0; n < count; ++n) {
+    WidePoint* wp = lattice->wideGrid + n;
+    double base[2];
+    mapCornerFit(&fit, wp->restX, wp->restY, base);
+    wp->baseX = base[0];
+    wp->baseY = base[1];
+  }
+}
+
+void setMovedEdgeFrames(LatticeData* lattice) {
+  for (MeshOuterEdge* edge = lattice->outerEdgeList; edge != nullptr; edge = edge->next) {
+    const double start[2] = {edge->start->baseX, edge->start->baseY};
+    const double end[2] = {edge->end->baseX, edge->end->baseY};
+    setEdgeFrame(edge, start, end);
+    edge->movedVector[0] = edge->end->x - edge->start->x;
+    edge->movedVector[1] = edge->end->y - edge->start->y;
+    edge->movedNormal[0] = edge->movedVector[1];
+    edge->movedNormal[1] = -edge->movedVector[0];
+    normalize2D(edge->movedNormal);
+  }
+}
+
+void blendMarginPoint(const LatticeData* lattice, WidePoint* wp) {
+  const double base[2] = {wp->baseX, wp->baseY};
+  double moved[2];
+  getEvalPointDisplacedWithOuterEdges(lattice, base, moved);
+  wp->x = moved[0];
+  wp->y = moved[1];
+}
+
+// The margins: the bottom and top margin rows across every column but the
+// ring, then the left and right margin columns along the lattice rows.
+void blendMargins(LatticeData* lattice) {
+  const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
+  auto isMarginRow = [&](uint32_t row) { return row <= bottom || row > bottom + 1u + sy; };
+  for (uint32_t row = 1; row <= lattice->wideRows + 1u; ++row) {
+    for (uint32_t column = 1; column <= lattice->wideColumns + 1u; ++column) {
+      const bool marginColumn = column <= left || column > left + 1u + sx;
+      if (isMarginRow(row) || marginColumn) blendMarginPoint(lattice, widePointAt(lattice, column, row));
+    }
+  }
+}
+
+void fitFarField(LatticeData* lattice) {
+  const uint32_t c1 = lattice->wideColumns + 1u;
+  const uint32_t r1 = lattice->wideRows + 1u;
+  auto displaced = [&](uint32_t column, uint32_t row, double out[2]) {
+    const WidePoint* wp = widePointAt(lattice, column, row);
+    out[0] = wp->x;
+    out[1] = wp->y;
+  };
+  double q00[2], qN0[2], q0N[2], qNN[2];
+  displaced(1, 1, q00);
+  displaced(c1, 1, qN0);
+  displaced(1, r1, q0N);
+  displaced(c1, r1, qNN);
+  const double extent = lattice->screenExtent;
+  const double* rest0 = lattice->restPoints;
+  CornerFit fit;
+  fitCorners(&fit, q00, qN0, q0N, qNN, lattice->size[0] + 2.0 * extent, lattice->size[1] + 2.0 * extent,
+             rest0[0] - extent, rest0[1] - extent);
+  double* far = lattice->farTransform;
+  far[FAR_A] = fit.right[0];
+  far[FAR_B] = fit.right[1];
+  far[FAR_C] = fit.up[0];
+  far[FAR_D] = fit.up[1];
+  far[FAR_TX] = fit.origin[0];
+  far[FAR_TY] = fit.origin[1];
+  far[FAR_SX] = fit.scaleX;
+  far[FAR_SY] = fit.scaleY;
+}
+
+void placeExtraRing(LatticeData* lattice) {
+  const uint32_t lastColumn = lattice->wideColumns + 2u;
+  const uint32_t lastRow = lattice->wideRows + 2u;
+  auto place = [&](uint32_t column, uint32_t row) {
+    WidePoint* wp = widePointAt(lattice, column, row);
+    const double rest[2] = {wp->restX, wp->restY};
+    double moved[2];
+    applyFarTransform(lattice, rest, moved);
+    wp->x = moved[0];
+    wp->y = moved[1];
+  };
+  for (uint32_t column = 0; column <= lastColumn; ++column) {
+    place(column, 0);
+    place(column, lastRow);
+  }
+  for (uint32_t row = 1; row < lastRow; ++row) {
+    place(0, row);
+    place(lastColumn, row);
+  }
+}
+
+}  // namespace
+
+int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
+  assert(lattice != nullptr);
+  if (lattice->type != LATTICE_SCREEN) return 1;
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  const double extent = fmax(lattice->size[0], lattice->size[1]);
+  const double stepX = lattice->segmentStep[0];
+  const double stepY = lattice->segmentStep[1];
+  // A grid that cannot be laid out (no points, or sizes that are not
+  // positive finite numbers) leaves no tables rather than a broken grid.
+  if (lattice->pointCount <= 0 || lattice->restPoints == nullptr || sx < 1 || sy < 1 ||
+      !(stepX > 0.0) || !(stepY > 0.0) || !isfinite(extent)) {
+    freeScreenTables(lattice);
+    return 0;
+  }
+
+  const int32_t leftSpans = buildMarginSpans(nullptr, sx, stepX, extent);
+  const int32_t bottomSpans = buildMarginSpans(nullptr, sy, stepY, extent);
+  const uint32_t columns = static_cast<uint32_t>(sx + 2 * leftSpans);
+  const uint32_t rows = static_cast<uint32_t>(sy + 2 * bottomSpans);
+
+  if (!canReuseArrays(lattice, rebuild, columns, rows, leftSpans, bottomSpans)) {
+    freeScreenTables(lattice);
+    const size_t points = static_cast<size_t>(columns + 3u) * (rows + 3u);
+    lattice->wideGrid = static_cast<WidePoint*>(calloc(points, sizeof(WidePoint)));
+    // One border edge per lattice cell side along the walk.
+    lattice->outerEdges = static_cast<MeshOuterEdge*>(calloc(static_cast<size_t>(2 * (sx + sy)),
+                                                             sizeof(MeshOuterEdge)));
+    lattice->columnSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(leftSpans + 1), sizeof(SpanEntry)));
+    lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
+    if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
+        lattice->rowSpans == nullptr) {
+      freeScreenTables(lattice);
+      return 0;
+    }
+  }
+  buildMarginSpans(lattice->columnSpans, sx, stepX, extent);
+  buildMarginSpans(lattice->rowSpans, sy, stepY, extent);
+  lattice->wideColumns = columns;
+  lattice->wideRows = rows;
+  lattice->leftSpanCount = leftSpans;
+  lattice->bottomSpanCount = bottomSpans;
+  lattice->screenExtent = extent;
+  lattice->screenEpsilon = extent * 0.0001;
+
+  layOutRestPositions(lattice);
+  chainOuterEdges(lattice);
+  setRestEdgeFrames(lattice);
+  setIdentityFarTransform(lattice);
+  return 1;
+}
+
+void updateScreenLatticeGrid(LatticeData* lattice) {
+  assert(lattice != nullptr);
+  if (lattice->type != LATTICE_SCREEN || lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr ||
+      lattice->evalPoints == nullptr || lattice->pointCount <= 0) {
+    return;
+  }
+  // A grid laid out for other segments (a re-layout still pending) would be
+  // walked out of bounds; it waits for its re-layout instead.
+  if (lattice->wideColumns != static_cast<uint32_t>(lattice->segments[0] + 2 * lattice->leftSpanCount) ||
+      lattice->wideRows != static_cast<uint32_t>(lattice->segments[1] + 2 * lattice->bottomSpanCount)) {
+    return;
+  }
+  copyEvaluatedLatticePoints(lattice);
+  setBasePositions(lattice);
+  setMovedEdgeFrames(lattice);
+  // The margin blend's distance softening follows the lattice's scale.
+  lattice->screenEpsilon = fmax(lattice->size[0], lattice->size[1]) * 0.0001;
+  blendMargins(lattice);
+  fitFarField(lattice);
+  placeExtraRing(lattice);
+}
