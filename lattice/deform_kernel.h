@@ -1,0 +1,50 @@
+/*
+ * deform_kernel.h -- the vector arithmetic of the fast deformation path,
+ * in two instruction sets chosen at run time (internal to lattice/).
+ *
+ * The shipped module must run on any x86-64 processor, so the kernels are
+ * compiled twice from one source (deform_kernel.inl): a baseline version
+ * with the SSE2 every x86-64 has, and a version with AVX2 and FMA.  The
+ * first markLatticeCageChanged() picks the fastest one the processor and
+ * operating system support; tests and benchmarks may pick another one.
+ * FMA rounds once where the baseline rounds twice; both stay within 1e-12
+ * of the lattice size of the direct path.
+ *
+ * The module state is the single static stDeformKernel (a DeformKernel,
+ * -1 until chosen).  It is written only on the main thread (at the first
+ * cage change or by setDeformKernel) and only read while deforming.
+ */
+#ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_H
+#define CAGEWARP_LATTICE_DEFORM_KERNEL_H
+
+#include <stdint.h>
+
+#include "lattice/deform_table.h"
+
+enum DeformKernel { DEFORM_KERNEL_BASELINE = 0, DEFORM_KERNEL_AVX2 = 1, DEFORM_KERNEL_COUNT = 2 };
+
+/* Picks the fastest supported kernel unless one is chosen already. */
+void chooseDeformKernel(void);
+
+/* 1 when this processor (and its operating system) can run `kernel`. */
+int deformKernelSupported(int kernel);
+
+/* Makes `kernel` the one used from now on.  1 on success; 0 when it is
+ * unknown or unsupported here (the choice is then unchanged). */
+int setDeformKernel(int kernel);
+
+/* The kernel in use (after chooseDeformKernel: never -1). */
+int getDeformKernel(void);
+
+/* Box lattice, cell (i, j, k) with fractions t (all located as the direct
+ * path locates them), sy the lattice's Y segments: writes the deformed
+ * point into out[0..2].  The table must match the lattice. */
+void deformBoxWithTable(const DeformTable* table, int32_t i, int32_t j, int32_t k, const double t[3], int32_t sy,
+                        double out[3]);
+
+/* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
+ * row), fraction tx: the X pass over the neighbourhood's four wide rows,
+ * rows[b] for wide row row + b. */
+void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
+
+#endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_H */
