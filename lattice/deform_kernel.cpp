@@ -1,7 +1,7 @@
 // The fast path's kernels in two instruction sets, and the run-time choice
 // between them.  deform_kernel.inl is compiled once per set, inside a
 // namespace that supplies the four-double vector `Vd` and its operations:
-//   loadu, storeu (unaligned, four doubles), broadcast,
+//   loadu, storeu (unaligned, four doubles), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), maskOf (a bool in every lane), select(mask, a, b),
@@ -34,6 +34,7 @@ inline void storeu(double* p, Vd v) {
   _mm_storeu_pd(p + 2, v.hi);
 }
 inline Vd broadcast(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
+inline Vd set4(double a, double b, double c, double d) { return {_mm_set_pd(b, a), _mm_set_pd(d, c)}; }
 inline Vd operator+(Vd a, Vd b) { return {_mm_add_pd(a.lo, b.lo), _mm_add_pd(a.hi, b.hi)}; }
 inline Vd operator-(Vd a, Vd b) { return {_mm_sub_pd(a.lo, b.lo), _mm_sub_pd(a.hi, b.hi)}; }
 inline Vd operator*(Vd a, Vd b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.hi, b.hi)}; }
@@ -80,6 +81,7 @@ struct Vd {
 inline Vd loadu(const double* p) { return {_mm256_loadu_pd(p)}; }
 inline void storeu(double* p, Vd v) { _mm256_storeu_pd(p, v.v); }
 inline Vd broadcast(double x) { return {_mm256_set1_pd(x)}; }
+inline Vd set4(double a, double b, double c, double d) { return {_mm256_set_pd(d, c, b, a)}; }
 inline Vd operator+(Vd a, Vd b) { return {_mm256_add_pd(a.v, b.v)}; }
 inline Vd operator-(Vd a, Vd b) { return {_mm256_sub_pd(a.v, b.v)}; }
 inline Vd operator*(Vd a, Vd b) { return {_mm256_mul_pd(a.v, b.v)}; }
@@ -144,4 +146,14 @@ void deformBoxWithTable(const DeformTable* table, int32_t i, int32_t j, int32_t 
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {
   if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::wideKernel(table, column, row, tx, rows);
   else sse2::wideKernel(table, column, row, tx, rows);
+}
+
+void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::buildBoxTable(table, evalPoints, segments[0], segments[1], segments[2]);
+  else sse2::buildBoxTable(table, evalPoints, segments[0], segments[1], segments[2]);
+}
+
+void fillWideDeformTable(DeformTable* table, const WidePoint* wideGrid, uint32_t wideColumns, uint32_t wideRows) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::buildWideTable(table, wideGrid, wideColumns, wideRows);
+  else sse2::buildWideTable(table, wideGrid, wideColumns, wideRows);
 }

@@ -47,4 +47,11 @@ void deformBoxWithTable(const DeformTable* table, int32_t i, int32_t j, int32_t 
  * rows[b] for wide row row + b. */
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
 
+/* Fills a Box table whose columns, rows, layers and room are set for these
+ * segments from the cage `evalPoints` (layout in deform_table.h). */
+void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);
+
+/* Fills a widened-grid table set up for these grid dimensions. */
+void fillWideDeformTable(DeformTable* table, const WidePoint* wideGrid, uint32_t wideColumns, uint32_t wideRows);
+
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_H */

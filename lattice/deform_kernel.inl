@@ -35,14 +35,15 @@ inline Vd cubicAt(const double* at, size_t stride, Vd t) {
   return mulAdd(mulAdd(mulAdd(d, t, c), t, b), t, a);
 }
 
-// One Hermite step per lane through the four 3D points p[0..3] (p[a][d]:
-// point a, coordinate d, lanes = rows), all present.  Tangents are the
-// chord-length weighted ones of the direct path: zero where the middle chord
-// or the tangent's outer chord has zero length.
-inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) {
-  Vd e0[3], e1[3], e3[3];
+// Tangents per lane at p[1] (t1) and p[2] (t2) of the four N-coordinate
+// points p[0..3] (p[a][d]: point a, coordinate d), all present.  They are
+// the chord-length weighted ones of the direct path: zero where the middle
+// chord or the tangent's outer chord has zero length.
+template <int N>
+inline void tangentsPerLane(const Vd p[4][N], Vd e1[N], Vd t1[N], Vd t2[N]) {
+  Vd e0[N], e3[N];
   Vd dd0 = broadcast(0.0), dd = broadcast(0.0), dd3 = broadcast(0.0);
-  for (int d = 0; d < 3; ++d) {
+  for (int d = 0; d < N; ++d) {
     e0[d] = p[1][d] - p[0][d];
     e1[d] = p[2][d] - p[1][d];
     e3[d] = p[3][d] - p[2][d];
@@ -61,11 +62,52 @@ inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) 
   // floating-point exception even where its tangent is thrown away.
   const Vd inv1 = one / select(has1, d0 + d, one);
   const Vd inv2 = one / select(has2, d + d3, one);
+  for (int c = 0; c < N; ++c) {
+    t1[c] = select(has1, mulAdd(e0[c], d, e1[c] * d0) * inv1, zero);
+    t2[c] = select(has2, mulAdd(e1[c], d3, e3[c] * d) * inv2, zero);
+  }
+}
+
+// One Hermite step per lane through the four 3D points p[0..3], all
+// present (the X pass, rows as lanes).
+inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) {
+  Vd e1[3], t1[3], t2[3];
+  tangentsPerLane<3>(p, e1, t1, t2);
   const Vd h00 = broadcast(w.h00), h01 = broadcast(w.h01), h10 = broadcast(w.h10), h11 = broadcast(w.h11);
-  for (int c = 0; c < 3; ++c) {
-    const Vd t1 = select(has1, mulAdd(e0[c], d, e1[c] * d0) * inv1, zero);
-    const Vd t2 = select(has2, mulAdd(e1[c], d3, e3[c] * d) * inv2, zero);
-    out[c] = mulAdd(h11, t2, mulAdd(h10, t1, mulAdd(h01, p[2][c], h00 * p[1][c])));
+  for (int c = 0; c < 3; ++c) out[c] = mulAdd(h11, t2[c], mulAdd(h10, t1[c], mulAdd(h01, p[2][c], h00 * p[1][c])));
+}
+
+// The same step in power form, per lane: its value at t is
+// A + B t + C t^2 + D t^3, coefficient[0..3][d] = A..D of coordinate d.
+template <int N>
+inline void cubicPerLane(const Vd p[4][N], Vd coefficient[4][N]) {
+  Vd e1[N], t1[N], t2[N];
+  tangentsPerLane<N>(p, e1, t1, t2);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  for (int d = 0; d < N; ++d) {
+    coefficient[0][d] = p[1][d];
+    coefficient[1][d] = t1[d];
+    coefficient[2][d] = three * e1[d] - two * t1[d] - t2[d];
+    coefficient[3][d] = t1[d] + t2[d] - two * e1[d];
+  }
+}
+
+// Makes up missing outer points of one step (the direct path's rules): a
+// missing p[0] or p[3] is overwritten from the others.
+template <int N>
+inline void completeEnds(Vd p[4][N], bool has0, bool has3) {
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  for (int d = 0; d < N; ++d) {
+    if (!has0 && !has3) {
+      p[0][d] = two * p[1][d] - p[2][d];
+      p[3][d] = two * p[2][d] - p[1][d];
+    } else if (!has0) {
+      p[0][d] = p[3][d] + three * (p[1][d] - p[2][d]);
+    } else if (!has3) {
+      p[3][d] = p[0][d] + three * (p[2][d] - p[1][d]);
+    }
   }
 }
 
@@ -153,5 +195,118 @@ void wideKernel(const DeformTable* table, int32_t column, int32_t row, double tx
   for (int b = 0; b < 4; ++b) {
     rows[b][0] = x[b];
     rows[b][1] = y[b];
+  }
+}
+
+// --- building the table ----------------------------------------------------
+
+// Box: the Z-pass cubics of every column segment, four table rows (grid
+// rows yi - 1) at a time; table rows beyond the grid get copies of the
+// nearest grid row (their lanes are replaced in the Y pass), then the
+// made-up columns from the real ones.  `cage` is evalPoints.
+void buildBoxTable(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t columnStride = 12 * rows;
+  auto columnAt = [&](int32_t k, int32_t xi, size_t yi) {
+    return table->coefficients +
+           (static_cast<size_t>(k) * static_cast<size_t>(table->columns) + static_cast<size_t>(xi)) * columnStride +
+           yi;
+  };
+  for (size_t yi = 0; yi < rows; yi += 4) {
+    size_t rowStart[4];
+    for (int b = 0; b < 4; ++b) {
+      int32_t y = static_cast<int32_t>(yi) + b - 1;
+      y = y < 0 ? 0 : y > sy ? sy : y;
+      rowStart[b] = 3 * static_cast<size_t>(y) * static_cast<size_t>(sx + 1);
+    }
+    const size_t layer = 3 * static_cast<size_t>(sx + 1) * static_cast<size_t>(sy + 1);
+    for (int32_t x = 0; x <= sx; ++x) {
+      // Grid node z of column x, rows as lanes.
+      auto node = [&](int32_t z, Vd out[3]) {
+        const double* at = cage + static_cast<size_t>(z) * layer + 3 * static_cast<size_t>(x);
+        for (int d = 0; d < 3; ++d) {
+          out[d] = set4(at[rowStart[0] + d], at[rowStart[1] + d], at[rowStart[2] + d], at[rowStart[3] + d]);
+        }
+      };
+      // window[c] holds node k - 1 + c while segment k is built.
+      Vd window[4][3];
+      for (int c = 0; c < 4; ++c) {
+        for (int d = 0; d < 3; ++d) window[c][d] = broadcast(0.0);
+      }
+      node(0, window[1]);
+      node(1, window[2]);
+      if (sz >= 2) node(2, window[3]);
+      for (int32_t k = 0; k < sz; ++k) {
+        Vd p[4][3];
+        for (int c = 0; c < 4; ++c) {
+          for (int d = 0; d < 3; ++d) p[c][d] = window[c][d];
+        }
+        completeEnds<3>(p, k >= 1, k + 2 <= sz);
+        Vd coefficient[4][3];
+        cubicPerLane<3>(p, coefficient);
+        double* at = columnAt(k, x + 1, yi);
+        for (int c = 0; c < 4; ++c) {
+          for (int d = 0; d < 3; ++d) storeu(at + static_cast<size_t>(3 * c + d) * rows, coefficient[c][d]);
+        }
+        for (int c = 0; c < 3; ++c) {
+          for (int d = 0; d < 3; ++d) window[c][d] = window[c + 1][d];
+        }
+        if (k + 3 <= sz) node(k + 3, window[3]);
+      }
+    }
+    // The made-up columns x = -1 and x = sx + 1: the X pass makes a missing
+    // outer column up linearly from the other three (the direct path's
+    // rules), and the Z pass is linear in a column's coefficients.
+    const Vd two = broadcast(2.0);
+    const Vd three = broadcast(3.0);
+    for (int32_t k = 0; k < sz; ++k) {
+      double* first = columnAt(k, 0, yi);
+      double* last = columnAt(k, sx + 2, yi);
+      for (size_t n = 0; n < 12; ++n) {
+        const size_t at = n * rows;
+        auto column = [&](int32_t x) { return loadu(columnAt(k, x + 1, yi) + at); };
+        if (sx == 1) {
+          storeu(first + at, two * column(0) - column(1));
+          storeu(last + at, two * column(1) - column(0));
+        } else {
+          storeu(first + at, column(2) + three * (column(0) - column(1)));
+          storeu(last + at, column(sx - 2) + three * (column(sx) - column(sx - 1)));
+        }
+      }
+    }
+  }
+}
+
+// Widened grid: the X-pass cubics of every wide row and cell, four rows at
+// a time; table rows past the last wide row repeat it (never read).
+void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t stride = static_cast<size_t>(wideColumns) + 3;
+  for (size_t r = 0; r < rows; r += 4) {
+    const WidePoint* line[4];
+    for (int b = 0; b < 4; ++b) {
+      size_t row = r + static_cast<size_t>(b);
+      if (row > wideRows + 2u) row = wideRows + 2u;
+      line[b] = grid + row * stride;
+    }
+    auto point = [&](size_t column, Vd out[2]) {
+      out[0] = set4(line[0][column].x, line[1][column].x, line[2][column].x, line[3][column].x);
+      out[1] = set4(line[0][column].y, line[1][column].y, line[2][column].y, line[3][column].y);
+    };
+    Vd p[4][2];
+    for (int a = 0; a < 3; ++a) point(static_cast<size_t>(a), p[a + 1]);
+    for (uint32_t cell = 0; cell < wideColumns; ++cell) {
+      for (int a = 0; a < 3; ++a) {
+        p[a][0] = p[a + 1][0];
+        p[a][1] = p[a + 1][1];
+      }
+      point(static_cast<size_t>(cell) + 3, p[3]);
+      Vd coefficient[4][2];
+      cubicPerLane<2>(p, coefficient);
+      double* at = table->coefficients + static_cast<size_t>(cell) * 8 * rows + r;
+      for (int c = 0; c < 4; ++c) {
+        for (int d = 0; d < 2; ++d) storeu(at + static_cast<size_t>(2 * c + d) * rows, coefficient[c][d]);
+      }
+    }
   }
 }

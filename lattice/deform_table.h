@@ -23,17 +23,20 @@
  * Layout.  The four rows of a point's neighbourhood are the four lanes of
  * one vector: for a fixed column (or cell), coefficient and coordinate,
  * consecutive grid rows are consecutive doubles, so the four rows are one
- * unaligned load of four doubles.
+ * unaligned load of four doubles.  Rows are built four at a time, so their
+ * count is rounded up to a multiple of four.
  *   Box:  coefficients[(((k * columns + x + 1) * 4 + c) * 3 + d) * rows
  *                      + y + 1]
  *         k = Z segment 0 .. sz-1, x = -1 .. sx+1 (columns = sx + 3),
- *         c = coefficient A..D, d = coordinate, y = -1 .. sy+1 (rows =
- *         sy + 3).  The rows y = -1 and y = sy + 1 are zero: those lanes
- *         are computed like any other and replaced by made-up rows later.
+ *         c = coefficient A..D, d = coordinate, y = -1 .. sy+1 and on up
+ *         to rows - 2 (rows = sy + 3 rounded up).  Rows beyond the grid
+ *         hold copies of the nearest grid row: the point's Y pass replaces
+ *         those lanes with made-up rows, so their values never count.
  *   Wide: coefficients[((cell * 4 + c) * 2 + d) * rows + row]
  *         cell = 0 .. wideColumns-1 (columns = wideColumns; cell n spans
  *         wide columns n+1 .. n+2), row = 0 .. wideRows+2 (rows =
- *         wideRows + 3), d = X or Y.
+ *         wideRows + 3 rounded up; the rest repeat the last row and are
+ *         never read), d = X or Y.
  *
  * Invariants: a table belongs to exactly one LatticeData (its
  * deformTableOwner is that record); it is used only while it matches the
@@ -66,7 +69,8 @@ typedef struct DeformTable {
   int32_t segments[3];       /* the owner's segments when built */
   uint32_t wideColumns, wideRows; /* Wide: grid dimensions when built; Box: 0 */
   int32_t columns;           /* Box: sx + 3 columns; Wide: wideColumns cells */
-  int32_t rows;              /* lane stride: Box sy + 3; Wide wideRows + 3 */
+  int32_t rows;              /* lane stride, a multiple of 4: Box >= sy + 3;
+                                Wide >= wideRows + 3 */
   int32_t layers;            /* Box: sz segments; Wide: 1 */
   size_t capacity;           /* doubles allocated in `coefficients` */
   double* coefficients;      /* layout above; capacity doubles */

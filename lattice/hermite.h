@@ -60,30 +60,6 @@ inline void hermiteTangents(const double* p0, const double* p1, const double* p2
   }
 }
 
-/* Makes up the missing outer points of one step by the rules above: a null
- * *p0 or *p3 is pointed at made0 or made3 (room for N doubles each, filled
- * here); present points are left as they are.  The per-cage deformation
- * table makes up its Z columns through this very function, so that its
- * coefficients agree bit for bit with the step computed per point. */
-template <int N>
-inline void hermiteCompleteEnds(const double** p0, const double* p1, const double* p2, const double** p3,
-                                double* made0, double* made3) {
-  if (*p0 == nullptr && *p3 == nullptr) {
-    for (int n = 0; n < N; ++n) {
-      made0[n] = 2.0 * p1[n] - p2[n];
-      made3[n] = 2.0 * p2[n] - p1[n];
-    }
-    *p0 = made0;
-    *p3 = made3;
-  } else if (*p0 == nullptr) {
-    for (int n = 0; n < N; ++n) made0[n] = (*p3)[n] + 3.0 * (p1[n] - p2[n]);
-    *p0 = made0;
-  } else if (*p3 == nullptr) {
-    for (int n = 0; n < N; ++n) made3[n] = (*p0)[n] + 3.0 * (p2[n] - p1[n]);
-    *p3 = made3;
-  }
-}
-
 /* out = H(p0, p1, p2, p3) with the weights of one t; p0 and p3 may be null.
  * out may be one of the inputs: it is written coordinate by coordinate after
  * everything else has been read. */
@@ -92,7 +68,20 @@ inline void hermiteApply(const double* p0, const double* p1, const double* p2, c
                          const HermiteWeights& w, double* out) {
   double made0[N];
   double made3[N];
-  hermiteCompleteEnds<N>(&p0, p1, p2, &p3, made0, made3);
+  if (p0 == nullptr && p3 == nullptr) {
+    for (int n = 0; n < N; ++n) {
+      made0[n] = 2.0 * p1[n] - p2[n];
+      made3[n] = 2.0 * p2[n] - p1[n];
+    }
+    p0 = made0;
+    p3 = made3;
+  } else if (p0 == nullptr) {
+    for (int n = 0; n < N; ++n) made0[n] = p3[n] + 3.0 * (p1[n] - p2[n]);
+    p0 = made0;
+  } else if (p3 == nullptr) {
+    for (int n = 0; n < N; ++n) made3[n] = p0[n] + 3.0 * (p2[n] - p1[n]);
+    p3 = made3;
+  }
   double t1[N];
   double t2[N];
   hermiteTangents<N>(p0, p1, p2, p3, t1, t2);
