@@ -16,8 +16,8 @@
 // the far field and all three mixed, next to displaceWithLattice2D on the
 // inner cells.
 // Repetitions run in random interleaved order in one process; at the end
-// tables give the median ns per point (or per rebuild) and the ratios, and
-// the largest difference between the fast and the direct path.
+// tables give the median CPU ns per point (or per rebuild) and the ratios,
+// and the largest difference between the fast and the direct path.
 
 #include <benchmark/benchmark.h>
 
@@ -435,6 +435,16 @@ void destroyAll() {
 
 // --- report --------------------------------------------------------------------
 
+// The machine's load average, where the system tells it (Linux), so that a
+// report says how busy the machine was.
+void printLoad(const char* when) {
+  std::FILE* f = std::fopen("/proc/loadavg", "r");
+  if (f == nullptr) return;
+  char line[128] = {};
+  if (std::fgets(line, sizeof(line), f) != nullptr) std::printf("load average %s: %s", when, line);
+  std::fclose(f);
+}
+
 std::string boxName(Variant v, int n) { return std::string(kVariantNames[v]) + "/" + std::to_string(n); }
 std::string rebuildName(int n) { return "table_rebuild/" + std::to_string(n); }
 std::string screenName(ScreenVariant v, Region r) {
@@ -447,7 +457,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double ns = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      // Process CPU time, not wall time: on a machine shared with other
+      // work the wall clock also counts the time this process waited for
+      // a core, which says nothing about the code.
+      const double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
       samples_[run.run_name.function_name].push_back(ns);
     }
     ConsoleReporter::ReportRuns(runs);
@@ -455,7 +468,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nBox lattices, median ns/point (%d points):\n", kPointCount);
+    std::printf("\nBox lattices, median CPU ns/point (%d points):\n", kPointCount);
     std::printf("%-12s %8s %8s %9s %9s %8s | %7s %7s | %7s %7s | %7s %7s\n", "lattice", "direct", "fast",
                 "fast_sse2", "trilinear", "bspline", "dir/tri", "dir/bsp", "fst/tri", "fst/bsp", "sse/tri",
                 "sse/bsp");
@@ -473,7 +486,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
                   m[kFastSse2] / m[kTrilinear], m[kFastSse2] / m[kBSpline]);
     }
 
-    std::printf("\nPer-cage table rebuild, median (break-even: points after which the table has paid for itself):\n");
+    std::printf("\nPer-cage table rebuild, median CPU time (break-even: points after which the table has paid\n"
+                "for itself against the direct path):\n");
     for (int n : kSizes) {
       const double rebuild = median(rebuildName(n));
       const double saved = (median(boxName(kDirect, n)) - median(boxName(kFast, n))) / kPointCount;
@@ -485,7 +499,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const double screenRebuild = median("table_rebuild/screen128");
     if (screenRebuild > 0.0) std::printf("screen 128 x 128 %9.2f us\n", screenRebuild / 1000.0);
 
-    std::printf("\n128 x 128 Screen lattice, median ns/point (%d points per region):\n", kScreenPointCount);
+    std::printf("\n128 x 128 Screen lattice, median CPU ns/point (%d points per region):\n", kScreenPointCount);
     std::printf("%-8s %14s %16s %11s %12s %12s\n", "region", "wideflex_fast", "wideflex_direct", "displace2d",
                 "fast/direct", "fast/2d");
     for (int r = 0; r < kRegionCount; ++r) {
@@ -563,8 +577,10 @@ int main(int argc, char** argv) {
   }
   setDeformKernel(stBestKernel);
 
+  printLoad("before");
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  printLoad("after");
   benchmark::Shutdown();
   destroyAll();
   return 0;

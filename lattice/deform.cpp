@@ -341,7 +341,7 @@ namespace {
 
 int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   assert(lattice != nullptr && p != nullptr);
-  const DeformTable* table = latticeDeformTable(lattice);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
   if (table == nullptr) return displaceWithLatticeDirect(lattice, p);
   assert(boxPreconditions(lattice));
   AxisCell axis[3];
@@ -359,7 +359,7 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
 
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
   assert(lattice != nullptr && p != nullptr);
-  const DeformTable* table = latticeDeformTable(lattice);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_WIDE);
   if (table == nullptr) return displaceWithLattice2D_WideFlexDirect(lattice, p);
   assert(widePreconditions(lattice));
   WideCell cell;

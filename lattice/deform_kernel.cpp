@@ -5,6 +5,7 @@
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), maskOf (a bool in every lane), select(mask, a, b),
+//   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
 //   transpose4 (four vectors as the rows of a 4 x 4 matrix).
 //
 // Every header is included before the AVX2 region: a header's inline
@@ -54,6 +55,15 @@ inline Vd select(Vd m, Vd a, Vd b) {
   return {_mm_or_pd(_mm_and_pd(m.lo, a.lo), _mm_andnot_pd(m.lo, b.lo)),
           _mm_or_pd(_mm_and_pd(m.hi, a.hi), _mm_andnot_pd(m.hi, b.hi))};
 }
+// Lane L in every lane.
+template <int L>
+inline Vd laneOf(Vd a) {
+  const __m128d half = L < 2 ? a.lo : a.hi;
+  const __m128d v = L % 2 == 0 ? _mm_unpacklo_pd(half, half) : _mm_unpackhi_pd(half, half);
+  return {v, v};
+}
+// Lanes 1, 2, 3, 3: each lane takes its upper neighbour.
+inline Vd nextLane(Vd a) { return {_mm_shuffle_pd(a.lo, a.hi, 1), _mm_unpackhi_pd(a.hi, a.hi)}; }
 inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   const Vd r0 = {_mm_unpacklo_pd(a.lo, b.lo), _mm_unpacklo_pd(c.lo, d.lo)};
   const Vd r1 = {_mm_unpackhi_pd(a.lo, b.lo), _mm_unpackhi_pd(c.lo, d.lo)};
@@ -92,6 +102,11 @@ inline Vd notZero(Vd a) { return {_mm256_cmp_pd(a.v, _mm256_setzero_pd(), _CMP_N
 inline Vd both(Vd a, Vd b) { return {_mm256_and_pd(a.v, b.v)}; }
 inline Vd maskOf(bool on) { return {_mm256_castsi256_pd(_mm256_set1_epi64x(on ? -1 : 0))}; }
 inline Vd select(Vd m, Vd a, Vd b) { return {_mm256_blendv_pd(b.v, a.v, m.v)}; }
+template <int L>
+inline Vd laneOf(Vd a) {
+  return {_mm256_permute4x64_pd(a.v, L * 0x55)};
+}
+inline Vd nextLane(Vd a) { return {_mm256_permute4x64_pd(a.v, 0xf9)}; }  // lanes 1, 2, 3, 3
 inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   const __m256d t0 = _mm256_unpacklo_pd(a.v, b.v);  // a0 b0 a2 b2
   const __m256d t1 = _mm256_unpackhi_pd(a.v, b.v);  // a1 b1 a3 b3
@@ -149,8 +164,9 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
 }
 
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
-  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::buildBoxTable(table, evalPoints, segments[0], segments[1], segments[2]);
-  else sse2::buildBoxTable(table, evalPoints, segments[0], segments[1], segments[2]);
+  const int32_t* s = segments;
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::buildBoxTable(table, evalPoints, s[0], s[1], s[2]);
+  else sse2::buildBoxTable(table, evalPoints, s[0], s[1], s[2]);
 }
 
 void fillWideDeformTable(DeformTable* table, const WidePoint* wideGrid, uint32_t wideColumns, uint32_t wideRows) {

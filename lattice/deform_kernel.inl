@@ -136,18 +136,17 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   // (|e0|^2, |e1|^2, |e3|^2, 0).
   Vd x2 = e0 * e0, y2 = e1 * e1, z2 = e3 * e3, w2 = broadcast(0.0);
   transpose4(x2, y2, z2, w2);
-  double lengths[4];
-  storeu(lengths, sqrtv(x2 + y2 + z2));
-  const double d0 = lengths[0];
-  const double d = lengths[1];
-  const double d3 = lengths[2];
-  const bool has1 = d0 != 0.0 && d != 0.0;
-  const bool has2 = d3 != 0.0 && d != 0.0;
-  const double inv1 = 1.0 / (has1 ? d0 + d : 1.0);
-  const double inv2 = 1.0 / (has2 ? d + d3 : 1.0);
+  // lengths = (d0, d, d3, 0) and next = (d, d3, 0, 0): lane 0 of the sums,
+  // masks and inverses serves the tangent at q1, lane 1 the one at q2.
+  const Vd lengths = sqrtv(x2 + y2 + z2);
+  const Vd next = nextLane(lengths);
+  const Vd has = both(notZero(lengths), notZero(next));
+  const Vd one = broadcast(1.0);
+  const Vd inv = one / select(has, lengths + next, one);
   const Vd zero = broadcast(0.0);
-  const Vd t1 = select(maskOf(has1), mulAdd(e0, broadcast(d), e1 * broadcast(d0)) * broadcast(inv1), zero);
-  const Vd t2 = select(maskOf(has2), mulAdd(e1, broadcast(d3), e3 * broadcast(d)) * broadcast(inv2), zero);
+  const Vd d0 = laneOf<0>(lengths), d = laneOf<1>(lengths), d3 = laneOf<2>(lengths);
+  const Vd t1 = select(laneOf<0>(has), mulAdd(e0, d, e1 * d0) * laneOf<0>(inv), zero);
+  const Vd t2 = select(laneOf<1>(has), mulAdd(e1, d3, e3 * d) * laneOf<1>(inv), zero);
   const Vd result = mulAdd(broadcast(w.h11), t2,
                            mulAdd(broadcast(w.h10), t1, mulAdd(broadcast(w.h01), q2, broadcast(w.h00) * q1)));
   double lanes[4];

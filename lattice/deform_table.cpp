@@ -146,10 +146,11 @@ int markLatticeCageChanged(LatticeData* lattice) {
   return 1;
 }
 
-const DeformTable* latticeDeformTable(const LatticeData* lattice) {
+const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_t kind) {
   if (lattice->deformTableOwner != lattice) return nullptr;
   const DeformTable* table = lattice->deformTable;
-  if (table == nullptr || table->generation != lattice->cageGeneration || table->evalPoints != lattice->evalPoints ||
+  if (table == nullptr || table->kind != kind || table->generation != lattice->cageGeneration ||
+      table->evalPoints != lattice->evalPoints ||
       table->segments[0] != lattice->segments[0] || table->segments[1] != lattice->segments[1] ||
       table->segments[2] != lattice->segments[2]) {
     return nullptr;

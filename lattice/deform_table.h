@@ -76,9 +76,10 @@ typedef struct DeformTable {
   double* coefficients;      /* layout above; capacity doubles */
 } DeformTable;
 
-/* The lattice's table when it matches the current cage (see Invariants),
- * else null: the caller then takes the direct path.  Only reads. */
-const DeformTable* latticeDeformTable(const LatticeData* lattice);
+/* The lattice's table of the given kind (DeformTableKind) when it matches
+ * the current cage (see Invariants), else null: the caller then takes the
+ * direct path.  Only reads. */
+const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_t kind);
 
 /* Frees the table if the record owns it; deformTable and deformTableOwner
  * become null either way.  A table seen through a copy of its owner's

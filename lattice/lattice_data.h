@@ -154,11 +154,13 @@ inline int32_t latticePointIndex(const LatticeData* lattice, int32_t i, int32_t 
  *     a Screen lattice, its widened grid are in place);
  *   - every edit that writes evalPoints directly rather than through a key
  *     and setEvaluatedCageOtherPosAtTime.
- * A writer that forgets still gets correct results whenever its change
- * replaced evalPoints, the widened grid or the segments (the table no longer
- * matches and deformation takes the direct path); an in-place write without
- * this call is the one stale case, and debug builds assert on it where the
- * deformation reads the table.
+ * Deformation reads the table only while it matches: built at the current
+ * cageGeneration, from this very evalPoints (and widened grid) array, for
+ * the current segments (and grid dimensions); otherwise it takes the direct
+ * path.  A writer that skips this call is caught that way when it changed
+ * the segments or moved the cage to a new array, but not when it wrote in
+ * place or reallocated at the same address: debug builds assert on those
+ * where the deformation reads the table.
  * A copy of the record's fields carries the source's deformTable pointer:
  * deformTableOwner tells it apart, and this call gives the copy a table of
  * its own without touching the source's.  Moving a record to another

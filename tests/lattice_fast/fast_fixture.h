@@ -92,8 +92,11 @@ inline std::vector<std::array<double, 3>> probePoints(const LatticeData* l, std:
 
 // Every point through both paths: same inside/outside answer, outside
 // points untouched, inside points within the tolerance.
-inline ::testing::AssertionResult fastMatchesDirect(const LatticeData* l, const std::vector<std::array<double, 3>>& points) {
-  if (latticeDeformTable(l) == nullptr) return ::testing::AssertionFailure() << "no current table: nothing fast to test";
+inline ::testing::AssertionResult fastMatchesDirect(const LatticeData* l,
+                                                    const std::vector<std::array<double, 3>>& points) {
+  if (latticeDeformTable(l, DEFORM_TABLE_BOX) == nullptr) {
+    return ::testing::AssertionFailure() << "no current table: nothing fast to test";
+  }
   const double tolerance = kFastTolerance * largestSize(l);
   for (size_t n = 0; n < points.size(); ++n) {
     std::array<double, 3> fast = points[n];
@@ -120,12 +123,15 @@ inline ::testing::AssertionResult fastMatchesDirect(const LatticeData* l, const 
 // The same for the widened grid of a Screen lattice (always deformed).
 inline ::testing::AssertionResult wideFastMatchesDirect(const LatticeData* l,
                                                         const std::vector<std::array<double, 2>>& points) {
-  if (latticeDeformTable(l) == nullptr) return ::testing::AssertionFailure() << "no current table: nothing fast to test";
+  if (latticeDeformTable(l, DEFORM_TABLE_WIDE) == nullptr) {
+    return ::testing::AssertionFailure() << "no current table: nothing fast to test";
+  }
   const double tolerance = kFastTolerance * largestSize(l);
   for (size_t n = 0; n < points.size(); ++n) {
     std::array<double, 2> fast = points[n];
     std::array<double, 2> direct = points[n];
-    if (displaceWithLattice2D_WideFlex(l, fast.data()) != 1 || displaceWithLattice2D_WideFlexDirect(l, direct.data()) != 1) {
+    if (displaceWithLattice2D_WideFlex(l, fast.data()) != 1 ||
+        displaceWithLattice2D_WideFlexDirect(l, direct.data()) != 1) {
       return ::testing::AssertionFailure() << "point " << n << " not deformed";
     }
     for (int a = 0; a < 2; ++a) {

@@ -33,7 +33,7 @@ LatticePtr animatedBox(int32_t sx, int32_t sy, int32_t sz, std::mt19937& rng) {
 // agrees with the direct one.
 ::testing::AssertionResult renewed(const LatticeData* l, uint64_t generationBefore, std::mt19937& rng) {
   if (l->cageGeneration == generationBefore) return ::testing::AssertionFailure() << "cageGeneration not advanced";
-  const DeformTable* table = latticeDeformTable(l);
+  const DeformTable* table = latticeDeformTable(l, DEFORM_TABLE_BOX);
   if (table == nullptr) return ::testing::AssertionFailure() << "no current table";
   if (table->generation != l->cageGeneration) return ::testing::AssertionFailure() << "table of another generation";
   return fastMatchesDirect(l, probePoints(l, rng, 300));
@@ -95,7 +95,7 @@ TEST(CageTableInvalidation, SegmentAndSizeChangesRenewIt) {
   uint64_t before = l->cageGeneration;
   ASSERT_EQ(changeSegmentsOfLattice(l.get(), 5, 1, 4), 1);
   EXPECT_TRUE(renewed(l.get(), before, rng));
-  EXPECT_EQ(latticeDeformTable(l.get())->segments[0], 5);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX)->segments[0], 5);
 
   before = l->cageGeneration;
   resizeRestLatticeSize(l.get(), 3.0, 0.5, 2.0);
@@ -109,7 +109,8 @@ TEST(CageTableInvalidation, SegmentAndSizeChangesRenewIt) {
 TEST(CageTableInvalidation, ScreenLayoutAndUpdateRenewIt) {
   std::mt19937 rng(5);
   auto l = makeScreen(4, 3, 2.0, 1.5);
-  EXPECT_NE(latticeDeformTable(l.get()), nullptr);
+  EXPECT_NE(latticeDeformTable(l.get(), DEFORM_TABLE_WIDE), nullptr);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);  // never read as a Box table
   CageKey* key = getMakeEvaluatedCageKeyAtTime(l.get(), 1.0);
   for (int32_t n = 0; n < l->pointCount; ++n) key->points[3 * n] += 0.1 * std::sin(3.0 * n);
   const auto points = [&] {
@@ -127,7 +128,7 @@ TEST(CageTableInvalidation, ScreenLayoutAndUpdateRenewIt) {
   // A segment change drops the widened grid until the re-layout: the
   // table goes with it; the re-layout and the next update bring it back.
   ASSERT_EQ(changeSegmentsOfLattice(l.get(), 6, 2, 1), 1);
-  EXPECT_EQ(latticeDeformTable(l.get()), nullptr);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_WIDE), nullptr);
   before = l->cageGeneration;
   ASSERT_EQ(initPointPositionsForScreenLattice(l.get(), 1), 1);
   EXPECT_GT(l->cageGeneration, before);
@@ -150,7 +151,7 @@ TEST(CageTableInvalidation, ACopyOfTheRecordNeverUsesOrFreesTheSourceTable) {
   std::mt19937 rng(6);
   auto source = makeBox(3, 3, 2);
   jitterCage(source.get(), rng, 0.3);
-  const DeformTable* sourceTable = latticeDeformTable(source.get());
+  const DeformTable* sourceTable = latticeDeformTable(source.get(), DEFORM_TABLE_BOX);
   ASSERT_NE(sourceTable, nullptr);
 
   // The copy a loader or a copy callback starts from: every field copied,
@@ -161,7 +162,7 @@ TEST(CageTableInvalidation, ACopyOfTheRecordNeverUsesOrFreesTheSourceTable) {
   copy->evalPoints = static_cast<double*>(std::malloc(bytes));
   std::memcpy(copy->evalPoints, source->evalPoints, bytes);
   for (int32_t n = 0; n < copy->pointCount; ++n) copy->evalPoints[3 * n + 2] += 0.05 * std::cos(n);
-  EXPECT_EQ(latticeDeformTable(copy), nullptr);  // not its table
+  EXPECT_EQ(latticeDeformTable(copy, DEFORM_TABLE_BOX), nullptr);  // not its table
   for (const auto& point : probePoints(copy, rng, 200)) {
     std::array<double, 3> a = point, b = point;
     ASSERT_EQ(displaceWithLattice(copy, a.data()), displaceWithLatticeDirect(copy, b.data()));
@@ -172,7 +173,7 @@ TEST(CageTableInvalidation, ACopyOfTheRecordNeverUsesOrFreesTheSourceTable) {
   ASSERT_EQ(markLatticeCageChanged(copy), 1);
   EXPECT_NE(copy->deformTable, source->deformTable);
   EXPECT_EQ(copy->deformTableOwner, copy);
-  EXPECT_EQ(latticeDeformTable(source.get()), sourceTable);
+  EXPECT_EQ(latticeDeformTable(source.get(), DEFORM_TABLE_BOX), sourceTable);
   EXPECT_TRUE(fastMatchesDirect(copy, probePoints(copy, rng, 300)));
   EXPECT_TRUE(fastMatchesDirect(source.get(), probePoints(source.get(), rng, 300)));
 
@@ -182,7 +183,7 @@ TEST(CageTableInvalidation, ACopyOfTheRecordNeverUsesOrFreesTheSourceTable) {
   std::free(copy->evalPoints);
   std::memcpy(copy, source.get(), sizeof(LatticeData));
   freeLatticeDeformTable(copy);
-  EXPECT_EQ(latticeDeformTable(source.get()), sourceTable);
+  EXPECT_EQ(latticeDeformTable(source.get(), DEFORM_TABLE_BOX), sourceTable);
   std::free(copy);
   EXPECT_TRUE(fastMatchesDirect(source.get(), probePoints(source.get(), rng, 100)));
 }
@@ -191,7 +192,7 @@ TEST(CageTableInvalidation, ATableThatNoLongerMatchesIsNotRead) {
   std::mt19937 rng(7);
   auto l = makeBox(3, 3, 3);
   jitterCage(l.get(), rng, 0.3);
-  ASSERT_NE(latticeDeformTable(l.get()), nullptr);
+  ASSERT_NE(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
 
   // evalPoints replaced by another array without the hook (the new array is
   // allocated before the old one is freed, so its address differs).
@@ -200,7 +201,7 @@ TEST(CageTableInvalidation, ATableThatNoLongerMatchesIsNotRead) {
   std::memcpy(other, l->restPoints, bytes);
   std::free(l->evalPoints);
   l->evalPoints = other;
-  EXPECT_EQ(latticeDeformTable(l.get()), nullptr);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
   for (const auto& point : probePoints(l.get(), rng, 200)) {
     std::array<double, 3> p = point;
     if (displaceWithLattice(l.get(), p.data())) {
@@ -211,12 +212,12 @@ TEST(CageTableInvalidation, ATableThatNoLongerMatchesIsNotRead) {
   // Segments changed behind its back: not read either.
   ASSERT_EQ(markLatticeCageChanged(l.get()), 1);
   ++l->deformTable->segments[1];
-  EXPECT_EQ(latticeDeformTable(l.get()), nullptr);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
   --l->deformTable->segments[1];
-  EXPECT_NE(latticeDeformTable(l.get()), nullptr);
+  EXPECT_NE(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
   // A generation advanced without a rebuild: not read.
   ++l->cageGeneration;
-  EXPECT_EQ(latticeDeformTable(l.get()), nullptr);
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
 }
 
 }  // namespace
