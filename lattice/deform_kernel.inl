@@ -56,15 +56,16 @@ inline void tangentsPerLane(const Vd p[4][N], Vd e1[N], Vd t1[N], Vd t2[N]) {
   const Vd d3 = sqrtv(dd3);
   const Vd has1 = both(notZero(d0), notZero(d));
   const Vd has2 = both(notZero(d3), notZero(d));
+  // The factors are zero where a tangent is zero; the guarded
+  // denominators never divide by zero, so no lane raises a floating-point
+  // exception even where its quotient is thrown away.
   const Vd one = broadcast(1.0);
   const Vd zero = broadcast(0.0);
-  // The guarded denominators never divide by zero, so no lane raises a
-  // floating-point exception even where its tangent is thrown away.
-  const Vd inv1 = one / select(has1, d0 + d, one);
-  const Vd inv2 = one / select(has2, d + d3, one);
+  const Vd inv1 = select(has1, one / select(has1, d0 + d, one), zero);
+  const Vd inv2 = select(has2, one / select(has2, d + d3, one), zero);
   for (int c = 0; c < N; ++c) {
-    t1[c] = select(has1, mulAdd(e0[c], d, e1[c] * d0) * inv1, zero);
-    t2[c] = select(has2, mulAdd(e1[c], d3, e3[c] * d) * inv2, zero);
+    t1[c] = mulAdd(e0[c], d, e1[c] * d0) * inv1;
+    t2[c] = mulAdd(e1[c], d3, e3[c] * d) * inv2;
   }
 }
 
@@ -142,11 +143,10 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   const Vd next = nextLane(lengths);
   const Vd has = both(notZero(lengths), notZero(next));
   const Vd one = broadcast(1.0);
-  const Vd inv = one / select(has, lengths + next, one);
-  const Vd zero = broadcast(0.0);
+  const Vd inv = select(has, one / select(has, lengths + next, one), broadcast(0.0));
   const Vd d0 = laneOf<0>(lengths), d = laneOf<1>(lengths), d3 = laneOf<2>(lengths);
-  const Vd t1 = select(laneOf<0>(has), mulAdd(e0, d, e1 * d0) * laneOf<0>(inv), zero);
-  const Vd t2 = select(laneOf<1>(has), mulAdd(e1, d3, e3 * d) * laneOf<1>(inv), zero);
+  const Vd t1 = mulAdd(e0, d, e1 * d0) * laneOf<0>(inv);
+  const Vd t2 = mulAdd(e1, d3, e3 * d) * laneOf<1>(inv);
   const Vd result = mulAdd(broadcast(w.h11), t2,
                            mulAdd(broadcast(w.h10), t1, mulAdd(broadcast(w.h01), q2, broadcast(w.h00) * q1)));
   double lanes[4];

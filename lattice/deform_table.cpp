@@ -145,20 +145,3 @@ int markLatticeCageChanged(LatticeData* lattice) {
   memcpy(table->segments, lattice->segments, sizeof(table->segments));
   return 1;
 }
-
-const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_t kind) {
-  if (lattice->deformTableOwner != lattice) return nullptr;
-  const DeformTable* table = lattice->deformTable;
-  if (table == nullptr || table->kind != kind || table->generation != lattice->cageGeneration ||
-      table->evalPoints != lattice->evalPoints ||
-      table->segments[0] != lattice->segments[0] || table->segments[1] != lattice->segments[1] ||
-      table->segments[2] != lattice->segments[2]) {
-    return nullptr;
-  }
-  if (table->kind == DEFORM_TABLE_BOX) return lattice->type == LATTICE_BOX ? table : nullptr;
-  if (lattice->type != LATTICE_SCREEN || table->wideGrid != lattice->wideGrid ||
-      table->wideColumns != lattice->wideColumns || table->wideRows != lattice->wideRows) {
-    return nullptr;
-  }
-  return table;
-}

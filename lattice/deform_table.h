@@ -78,8 +78,22 @@ typedef struct DeformTable {
 
 /* The lattice's table of the given kind (DeformTableKind) when it matches
  * the current cage (see Invariants), else null: the caller then takes the
- * direct path.  Only reads. */
-const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_t kind);
+ * direct path.  Only reads; inline because every deformed point asks. */
+inline const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_t kind) {
+  const DeformTable* table = lattice->deformTable;
+  if (lattice->deformTableOwner != lattice || table == nullptr || table->kind != kind ||
+      table->generation != lattice->cageGeneration || table->evalPoints != lattice->evalPoints ||
+      table->segments[0] != lattice->segments[0] || table->segments[1] != lattice->segments[1] ||
+      table->segments[2] != lattice->segments[2]) {
+    return nullptr;
+  }
+  if (kind == DEFORM_TABLE_BOX) return lattice->type == LATTICE_BOX ? table : nullptr;
+  if (lattice->type != LATTICE_SCREEN || table->wideGrid != lattice->wideGrid ||
+      table->wideColumns != lattice->wideColumns || table->wideRows != lattice->wideRows) {
+    return nullptr;
+  }
+  return table;
+}
 
 /* Frees the table if the record owns it; deformTable and deformTableOwner
  * become null either way.  A table seen through a copy of its owner's
