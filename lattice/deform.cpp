@@ -344,17 +344,16 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
   if (table == nullptr) return displaceWithLatticeDirect(lattice, p);
   assert(boxPreconditions(lattice));
+#ifndef NDEBUG
   AxisCell axis[3];
+  bool inside = true;
   for (int a = 0; a < 3; ++a) {
-    if (!locateOnAxis(p[a] - lattice->restMin[a], lattice->size[a], lattice->segmentStep[a], lattice->segments[a],
-                      &axis[a])) {
-      return 0;
-    }
+    inside = inside && locateOnAxis(p[a] - lattice->restMin[a], lattice->size[a], lattice->segmentStep[a],
+                                    lattice->segments[a], &axis[a]);
   }
-  assert(boxTableAgreesAround(lattice, table, axis[0].cell, axis[1].cell, axis[2].cell));
-  const double t[3] = {axis[0].t, axis[1].t, axis[2].t};
-  deformBoxWithTable(table, axis[0].cell, axis[1].cell, axis[2].cell, t, lattice->segments[1], p);
-  return 1;
+  assert(!inside || boxTableAgreesAround(lattice, table, axis[0].cell, axis[1].cell, axis[2].cell));
+#endif
+  return deformBoxWithTable(table, lattice->restMin, lattice->size, lattice->segmentStep, p);
 }
 
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {

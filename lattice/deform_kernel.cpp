@@ -152,10 +152,10 @@ int getDeformKernel(void) {
   return stDeformKernel;
 }
 
-void deformBoxWithTable(const DeformTable* table, int32_t i, int32_t j, int32_t k, const double t[3], int32_t sy,
-                        double out[3]) {
-  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::boxKernel(table, i, j, k, t, sy, out);
-  else sse2::boxKernel(table, i, j, k, t, sy, out);
+int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3],
+                       const double segmentStep[3], double p[3]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernel(table, restMin, size, segmentStep, p);
+  return sse2::boxKernel(table, restMin, size, segmentStep, p);
 }
 
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {

@@ -36,11 +36,12 @@ int setDeformKernel(int kernel);
 /* The kernel in use (after chooseDeformKernel: never -1). */
 int getDeformKernel(void);
 
-/* Box lattice, cell (i, j, k) with fractions t (all located as the direct
- * path locates them), sy the lattice's Y segments: writes the deformed
- * point into out[0..2].  The table must match the lattice. */
-void deformBoxWithTable(const DeformTable* table, int32_t i, int32_t j, int32_t k, const double t[3], int32_t sy,
-                        double out[3]);
+/* Box lattice whose rest box is given by restMin, size and segmentStep
+ * (the lattice's own fields) and whose cage the table matches: 1 and p
+ * deformed when p lies in the rest box (located exactly as the direct path
+ * locates it), 0 and p untouched otherwise. */
+int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3],
+                       const double segmentStep[3], double p[3]);
 
 /* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
  * row), fraction tx: the X pass over the neighbourhood's four wide rows,

@@ -9,20 +9,29 @@
 // pass the lanes are the coordinates x, y, z (and one unused lane).  Missing
 // rows beyond the grid are made up with lane selects, not branches.
 
+// The Hermite basis values, one vector each.
 struct KernelWeights {
-  double h00, h01, h10, h11;
+  Vd h00, h01, h10, h11;
 };
 
-// The Hermite basis at t (the same formulas as the direct path).
-inline KernelWeights kernelWeights(double t) {
-  const double t2 = t * t;
-  const double t3 = t2 * t;
+// The basis at the fractions t, lane by lane (the same formulas as the
+// direct path).
+inline KernelWeights kernelWeights(Vd t) {
+  const Vd t2 = t * t;
+  const Vd t3 = t2 * t;
+  const Vd two = broadcast(2.0);
   KernelWeights w;
-  w.h01 = 3.0 * t2 - 2.0 * t3;
-  w.h00 = 1.0 - w.h01;
-  w.h10 = t3 - 2.0 * t2 + t;
+  w.h01 = broadcast(3.0) * t2 - two * t3;
+  w.h00 = broadcast(1.0) - w.h01;
+  w.h10 = t3 - two * t2 + t;
   w.h11 = t3 - t2;
   return w;
+}
+
+// Lane L of every basis vector, in every lane.
+template <int L>
+inline KernelWeights weightsOfLane(const KernelWeights& w) {
+  return {laneOf<L>(w.h00), laneOf<L>(w.h01), laneOf<L>(w.h10), laneOf<L>(w.h11)};
 }
 
 // The cubic A + B t + C t^2 + D t^3 of four consecutive rows, read from the
@@ -70,12 +79,38 @@ inline void tangentsPerLane(const Vd p[4][N], Vd e1[N], Vd t1[N], Vd t2[N]) {
 }
 
 // One Hermite step per lane through the four 3D points p[0..3], all
-// present (the X pass, rows as lanes).
+// present (the X pass, rows as lanes).  The tangents are linear in the
+// chords, so the step is written as p1, p2 and the three chords each
+// weighted once per lane:
+//   h10 t1 + h11 t2 = a1 d e0 + (a1 d0 + a2 d3) e1 + a2 d e3
+// with a1 = h10 / (d0 + d) and a2 = h11 / (d + d3) (zero where the
+// tangent is zero).
 inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) {
-  Vd e1[3], t1[3], t2[3];
-  tangentsPerLane<3>(p, e1, t1, t2);
-  const Vd h00 = broadcast(w.h00), h01 = broadcast(w.h01), h10 = broadcast(w.h10), h11 = broadcast(w.h11);
-  for (int c = 0; c < 3; ++c) out[c] = mulAdd(h11, t2[c], mulAdd(h10, t1[c], mulAdd(h01, p[2][c], h00 * p[1][c])));
+  Vd e0[3], e1[3], e3[3];
+  Vd dd0 = broadcast(0.0), dd = broadcast(0.0), dd3 = broadcast(0.0);
+  for (int c = 0; c < 3; ++c) {
+    e0[c] = p[1][c] - p[0][c];
+    e1[c] = p[2][c] - p[1][c];
+    e3[c] = p[3][c] - p[2][c];
+    dd0 = mulAdd(e0[c], e0[c], dd0);
+    dd = mulAdd(e1[c], e1[c], dd);
+    dd3 = mulAdd(e3[c], e3[c], dd3);
+  }
+  const Vd d0 = sqrtv(dd0);
+  const Vd d = sqrtv(dd);
+  const Vd d3 = sqrtv(dd3);
+  const Vd has1 = both(notZero(d0), notZero(d));
+  const Vd has2 = both(notZero(d3), notZero(d));
+  const Vd one = broadcast(1.0);
+  const Vd zero = broadcast(0.0);
+  const Vd a1 = select(has1, w.h10 / select(has1, d0 + d, one), zero);
+  const Vd a2 = select(has2, w.h11 / select(has2, d + d3, one), zero);
+  const Vd weight0 = a1 * d;
+  const Vd weight1 = mulAdd(a1, d0, a2 * d3);
+  const Vd weight3 = a2 * d;
+  for (int c = 0; c < 3; ++c) {
+    out[c] = mulAdd(weight3, e3[c], mulAdd(weight1, e1[c], mulAdd(weight0, e0[c], mulAdd(w.h01, p[2][c], w.h00 * p[1][c]))));
+  }
 }
 
 // The same step in power form, per lane: its value at t is
@@ -147,8 +182,7 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   const Vd d0 = laneOf<0>(lengths), d = laneOf<1>(lengths), d3 = laneOf<2>(lengths);
   const Vd t1 = mulAdd(e0, d, e1 * d0) * laneOf<0>(inv);
   const Vd t2 = mulAdd(e1, d3, e3 * d) * laneOf<1>(inv);
-  const Vd result = mulAdd(broadcast(w.h11), t2,
-                           mulAdd(broadcast(w.h10), t1, mulAdd(broadcast(w.h01), q2, broadcast(w.h00) * q1)));
+  const Vd result = mulAdd(w.h11, t2, mulAdd(w.h10, t1, mulAdd(w.h01, q2, w.h00 * q1)));
   double lanes[4];
   storeu(lanes, result);
   out[0] = lanes[0];
@@ -156,8 +190,37 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   out[2] = lanes[2];
 }
 
-void boxKernel(const DeformTable* table, int32_t i, int32_t j, int32_t k, const double t[3], int32_t sy,
-               double out[3]) {
+// The point's cell and fractions in the rest box, computed exactly as the
+// direct path computes them (the same operations in the same order, so the
+// same cell and the same t); false outside the box or for NaN.
+inline bool locateInBox(const double* p, const double* restMin, const double* size, const double* step,
+                        const int32_t* segments, int32_t cell[3], Vd* t) {
+  double fraction[3];
+  for (int a = 0; a < 3; ++a) {
+    const double q = p[a] - restMin[a];
+    if (!(q >= 0.0 && q <= size[a])) return false;
+    const double u = q / step[a];
+    int32_t c = static_cast<int32_t>(u);
+    if (c > segments[a] - 1) c = segments[a] - 1;
+    cell[a] = c;
+    fraction[a] = u - c;
+  }
+  // Assembled from registers: a wide load of doubles just stored one by
+  // one would wait for the stores to retire.
+  *t = set4(fraction[0], fraction[1], fraction[2], 0.0);
+  return true;
+}
+
+int boxKernel(const DeformTable* table, const double* restMin, const double* size, const double* step,
+              double p[3]) {
+  int32_t cell[3];
+  Vd t;
+  if (!locateInBox(p, restMin, size, step, table->segments, cell, &t)) return 0;
+  const int32_t i = cell[0];
+  const int32_t j = cell[1];
+  const int32_t k = cell[2];
+  const KernelWeights w = kernelWeights(t);
+
   // Column x = i - 1 + a is table column i + a; row y = j - 1 + b is table
   // row j + b, so the four rows start at table row j.
   const size_t rows = static_cast<size_t>(table->rows);
@@ -166,7 +229,7 @@ void boxKernel(const DeformTable* table, int32_t i, int32_t j, int32_t k, const 
       table->coefficients + (static_cast<size_t>(k) * static_cast<size_t>(table->columns) + static_cast<size_t>(i)) *
                                 columnStride +
       static_cast<size_t>(j);
-  const Vd tz = broadcast(t[2]);
+  const Vd tz = laneOf<2>(t);
 
   // Z pass: the cubic of each of the 4 x 4 column segments, rows as lanes.
   Vd r[4][3];
@@ -177,10 +240,11 @@ void boxKernel(const DeformTable* table, int32_t i, int32_t j, int32_t k, const 
 
   // X pass along every row at once; the made-up columns are in the table.
   Vd s[3];
-  hermitePerLane(r, kernelWeights(t[0]), s);
+  hermitePerLane(r, weightsOfLane<0>(w), s);
 
   // Y pass across the rows.
-  hermiteAcrossLanes(s, j >= 1, j + 2 <= sy, kernelWeights(t[1]), out);
+  hermiteAcrossLanes(s, j >= 1, j + 2 <= table->segments[1], weightsOfLane<1>(w), p);
+  return 1;
 }
 
 void wideKernel(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {
