@@ -1,17 +1,28 @@
 // Deforming 1,000,000 random points through jittered N x N x N Box lattices
-// (N = 2, 4, 16), three ways, through the same cage:
-//   displaceWithLattice  the product's Hermite interpolation;
-//   trilinear            an 8-point lookup in the same cell, the floor of
-//                        any lattice deformation;
-//   bspline              a uniform cubic B-spline free-form deformation
-//                        (4 x 4 x 4 weighted sum over a padded SoA copy of
-//                        the cage), written so the compiler vectorises it.
-// Repetitions run in random interleaved order in one process; at the end a
-// table gives the median ns/point and the two ratios per lattice size.
+// (N = 2, 4, 16), through the same cage:
+//   direct      displaceWithLatticeDirect, the interpolation computed
+//               straight from the cage point by point (the reference);
+//   fast        displaceWithLattice with its per-cage table, with the
+//               kernel chosen at start-up (AVX2 and FMA where available);
+//   fast_sse2   the same with the baseline kernel every x86-64 runs;
+//   trilinear   an 8-point lookup in the same cell, the floor of any
+//               lattice deformation;
+//   bspline     a uniform cubic B-spline free-form deformation (4 x 4 x 4
+//               weighted sum over a padded SoA copy of the cage), written
+//               so the compiler vectorises it.
+// Also: the per-cage table's rebuild (markLatticeCageChanged) per lattice
+// size, and a 128 x 128 Screen lattice's displaceWithLattice2D_WideFlex
+// (fast and direct) over points in the lattice's inner cells, its margin,
+// the far field and all three mixed, next to displaceWithLattice2D on the
+// inner cells.
+// Repetitions run in random interleaved order in one process; at the end
+// tables give the median CPU ns per point (or per rebuild) and the ratios,
+// and the largest difference between the fast and the direct path.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -19,7 +30,10 @@
 #include <string>
 #include <vector>
 
+#include "lattice/cage_key.h"
 #include "lattice/deform.h"
+#include "lattice/deform_kernel.h"
+#include "lattice/deform_table.h"
 #include "lattice/lattice_data.h"
 
 namespace {
@@ -79,6 +93,7 @@ Cage* buildCage(int n) {
       l->evalPoints[3 * p + a] = l->restPoints[3 * p + a] + kJitter * l->segmentStep[a] * unit(rng);
     }
   }
+  markLatticeCageChanged(l);
 
   BSplineGrid& g = cage->grid;
   g.side = n + 3;
@@ -112,13 +127,6 @@ Cage& cageOf(int n) {
   return *cage;
 }
 
-void destroyCages() {
-  for (auto& [n, cage] : cages()) {
-    destroyLatticeData(&cage->lattice);
-    delete cage;
-  }
-  cages().clear();
-}
 
 // Cell and fraction along one axis, the same location rule as the lattice.
 inline bool locate(double p, double restMin, double size, double step, int segments, int* cell, double* t) {
@@ -209,12 +217,15 @@ int bspline(const LatticeData* l, const BSplineGrid& g, double p[3]) {
   return 1;
 }
 
-enum Variant { kHermite, kTrilinear, kBSpline };
-const char* const kVariantNames[] = {"displaceWithLattice", "trilinear", "bspline"};
+
+// --- Box lattices --------------------------------------------------------------
+
+enum Variant { kDirect, kFast, kFastSse2, kTrilinear, kBSpline, kVariantCount };
+const char* const kVariantNames[] = {"direct", "fast", "fast_sse2", "trilinear", "bspline"};
 
 // Each point is copied in, deformed in local storage and stored out, the
-// way the deformer handles an object point; the three variants differ only
-// in the call.
+// way the deformer handles an object point; the variants differ only in
+// the call.
 template <typename Deform>
 int deformAll(const Points& pts, double* out, Deform deform) {
   const double* in = pts.in.data();
@@ -229,21 +240,28 @@ int deformAll(const Points& pts, double* out, Deform deform) {
   return inside;
 }
 
+int stBestKernel = DEFORM_KERNEL_BASELINE;  // the start-up choice
+
 void runVariant(benchmark::State& state, Variant variant, int n) {
   Cage& cage = cageOf(n);
   Points& pts = points();
   const LatticeData* l = &cage.lattice;
   double* out = pts.out.data();
+  setDeformKernel(variant == kFastSse2 ? DEFORM_KERNEL_BASELINE : stBestKernel);
   for (auto _ : state) {
     int inside = 0;
     switch (variant) {
-      case kHermite:
+      case kDirect:
+        inside = deformAll(pts, out, [l](double* p) { return displaceWithLatticeDirect(l, p); });
+        break;
+      case kFast:
+      case kFastSse2:
         inside = deformAll(pts, out, [l](double* p) { return displaceWithLattice(l, p); });
         break;
       case kTrilinear:
         inside = deformAll(pts, out, [l](double* p) { return trilinear(l, p); });
         break;
-      case kBSpline:
+      default:
         inside = deformAll(pts, out, [l, &cage](double* p) { return bspline(l, cage.grid, p); });
         break;
     }
@@ -252,8 +270,185 @@ void runVariant(benchmark::State& state, Variant variant, int n) {
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * kPointCount);
-  state.counters["per_point"] =
-      benchmark::Counter(kPointCount, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Rebuilding the per-cage table, as every new time does.
+void runRebuild(benchmark::State& state, int n) {
+  LatticeData* l = &cageOf(n).lattice;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(markLatticeCageChanged(l));
+    benchmark::ClobberMemory();
+  }
+}
+
+// Largest |fast - direct| over all points, per kernel, relative to the
+// lattice size (1.0 here).
+double largestDifference(int n, int kernel) {
+  const LatticeData* l = &cageOf(n).lattice;
+  const std::vector<double>& in = points().in;
+  setDeformKernel(kernel);
+  double worst = 0.0;
+  for (int i = 0; i < kPointCount; ++i) {
+    double a[3] = {in[3 * i], in[3 * i + 1], in[3 * i + 2]};
+    double b[3] = {a[0], a[1], a[2]};
+    displaceWithLattice(l, a);
+    displaceWithLatticeDirect(l, b);
+    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::fabs(a[c] - b[c]));
+  }
+  return worst;
+}
+
+// --- Screen lattice ------------------------------------------------------------
+
+constexpr int kScreenSegments = 128;
+constexpr int kScreenPointCount = 200000;
+
+enum Region { kInner, kMargin, kFar, kMixed, kRegionCount };
+const char* const kRegionNames[] = {"inner", "margin", "far", "mixed"};
+
+struct Screen {
+  LatticeData* lattice = nullptr;
+  std::vector<double> in[kRegionCount];  // 2 x kScreenPointCount each
+  std::vector<double> out;
+};
+
+// A 128 x 128 Screen lattice of side 1 (so the margin is 1 wide) bent
+// smoothly and jittered through a key, evaluated between its two keys so
+// that the widened grid, its margins and far field are filled for real.
+Screen& screen() {
+  static Screen s = [] {
+    Screen made;
+    auto* l = static_cast<LatticeData*>(std::calloc(1, sizeof(LatticeData)));
+    l->type = LATTICE_SCREEN;
+    l->segments[0] = l->segments[1] = kScreenSegments;
+    l->segments[2] = 1;
+    l->size[0] = l->size[1] = l->size[2] = 1.0;
+    l->itemRight[0] = l->itemUp[1] = l->itemForward[2] = 1.0;
+    if (initLatticeData(l) == nullptr) std::exit(1);
+    CageKey* key = getMakeEvaluatedCageKeyAtTime(l, 1.0);
+    if (key == nullptr) std::exit(1);
+    std::mt19937_64 rng(128);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int32_t n = 0; n < l->pointCount; ++n) {
+      const double* r = l->restPoints + 3 * n;
+      key->points[3 * n] = r[0] + 0.05 * std::sin(6.0 * r[1]) + kJitter * l->segmentStep[0] * unit(rng);
+      key->points[3 * n + 1] = r[1] + 0.04 * std::cos(5.0 * r[0]) + kJitter * l->segmentStep[1] * unit(rng);
+    }
+    setEvaluatedCageOtherPosAtTime(l, 0.6);
+    made.lattice = l;
+
+    // Inner cells: their whole 4 x 4 neighbourhood lies in the lattice.
+    // Margin: within W of the lattice but outside it.  Far: up to 2 W out.
+    const double W = l->screenExtent;
+    const double lo = l->restMin[0];
+    const double hi = l->restMax[0];
+    const double step = l->segmentStep[0];
+    auto inBox = [](double x, double y, double a, double b) { return x >= a && x <= b && y >= a && y <= b; };
+    auto region = [&](double x, double y) {
+      if (inBox(x, y, lo + step, hi - step)) return kInner;
+      if (inBox(x, y, lo, hi)) return kRegionCount;  // border cells: in none of the three
+      if (x > lo - W && x < hi + W && y > lo - W && y < hi + W) return kMargin;
+      return kFar;
+    };
+    std::uniform_real_distribution<double> span(lo - 2.0 * W, hi + 2.0 * W);
+    for (int r = 0; r < kMixed; ++r) made.in[r].reserve(2 * kScreenPointCount);
+    while (made.in[kInner].size() < 2u * kScreenPointCount || made.in[kMargin].size() < 2u * kScreenPointCount ||
+           made.in[kFar].size() < 2u * kScreenPointCount) {
+      const double x = span(rng);
+      const double y = span(rng);
+      const Region at = region(x, y);
+      if (at == kRegionCount || made.in[at].size() >= 2u * kScreenPointCount) continue;
+      made.in[at].push_back(x);
+      made.in[at].push_back(y);
+    }
+    // Mixed: uniform over the lattice, its margin and a band of far field
+    // as wide as the margin.
+    std::uniform_real_distribution<double> mixed(lo - 1.5 * W, hi + 1.5 * W);
+    for (int i = 0; i < 2 * kScreenPointCount; ++i) made.in[kMixed].push_back(mixed(rng));
+    made.out.resize(2 * kScreenPointCount);
+    return made;
+  }();
+  return s;
+}
+
+enum ScreenVariant { kWideFast, kWideDirect, kPlain2D, kScreenVariantCount };
+const char* const kScreenVariantNames[] = {"wideflex_fast", "wideflex_direct", "displace2d"};
+
+void runScreen(benchmark::State& state, ScreenVariant variant, Region region) {
+  Screen& s = screen();
+  const LatticeData* l = s.lattice;
+  const double* in = s.in[region].data();
+  double* out = s.out.data();
+  setDeformKernel(stBestKernel);
+  for (auto _ : state) {
+    int moved = 0;
+    for (int i = 0; i < kScreenPointCount; ++i) {
+      double p[2] = {in[2 * i], in[2 * i + 1]};
+      switch (variant) {
+        case kWideFast: moved += displaceWithLattice2D_WideFlex(l, p); break;
+        case kWideDirect: moved += displaceWithLattice2D_WideFlexDirect(l, p); break;
+        default: moved += displaceWithLattice2D(l, p); break;
+      }
+      out[2 * i] = p[0];
+      out[2 * i + 1] = p[1];
+    }
+    benchmark::DoNotOptimize(moved);
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+}
+
+void runScreenRebuild(benchmark::State& state) {
+  LatticeData* l = screen().lattice;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(markLatticeCageChanged(l));
+    benchmark::ClobberMemory();
+  }
+}
+
+double largestScreenDifference(int kernel) {
+  Screen& s = screen();
+  setDeformKernel(kernel);
+  double worst = 0.0;
+  for (int r = 0; r < kRegionCount; ++r) {
+    for (int i = 0; i < kScreenPointCount; ++i) {
+      double a[2] = {s.in[r][2 * i], s.in[r][2 * i + 1]};
+      double b[2] = {a[0], a[1]};
+      displaceWithLattice2D_WideFlex(s.lattice, a);
+      displaceWithLattice2D_WideFlexDirect(s.lattice, b);
+      worst = std::max({worst, std::fabs(a[0] - b[0]), std::fabs(a[1] - b[1])});
+    }
+  }
+  return worst;
+}
+
+void destroyAll() {
+  for (auto& [n, cage] : cages()) {
+    destroyLatticeData(&cage->lattice);
+    delete cage;
+  }
+  cages().clear();
+  destroyLatticeData(screen().lattice);
+  std::free(screen().lattice);
+  screen().lattice = nullptr;
+}
+
+// --- report --------------------------------------------------------------------
+
+// The machine's load average, where the system tells it (Linux), so that a
+// report says how busy the machine was.
+void printLoad(const char* when) {
+  std::FILE* f = std::fopen("/proc/loadavg", "r");
+  if (f == nullptr) return;
+  char line[128] = {};
+  if (std::fgets(line, sizeof(line), f) != nullptr) std::printf("load average %s: %s", when, line);
+  std::fclose(f);
+}
+
+std::string boxName(Variant v, int n) { return std::string(kVariantNames[v]) + "/" + std::to_string(n); }
+std::string rebuildName(int n) { return "table_rebuild/" + std::to_string(n); }
+std::string screenName(ScreenVariant v, Region r) {
+  return std::string(kScreenVariantNames[v]) + "/" + kRegionNames[r];
 }
 
 // Collects every repetition and prints medians and ratios after the run.
@@ -262,37 +457,76 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const std::string name = run.run_name.function_name;
-      const double nsPerIteration = run.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      samples_[name].push_back(nsPerIteration / kPointCount);
+      // Process CPU time, not wall time: on a machine shared with other
+      // work the wall clock also counts the time this process waited for
+      // a core, which says nothing about the code.
+      const double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      samples_[run.run_name.function_name].push_back(ns);
     }
     ConsoleReporter::ReportRuns(runs);
   }
 
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nmedian ns/point        %10s %10s %10s %12s %12s\n", "hermite", "trilinear", "bspline",
-                "herm/trilin", "herm/bspline");
+    std::printf("\nBox lattices, median CPU ns/point (%d points):\n", kPointCount);
+    std::printf("%-12s %8s %8s %9s %9s %8s | %7s %7s | %7s %7s | %7s %7s\n", "lattice", "direct", "fast",
+                "fast_sse2", "trilinear", "bspline", "dir/tri", "dir/bsp", "fst/tri", "fst/bsp", "sse/tri",
+                "sse/bsp");
     for (int n : kSizes) {
-      double median[3] = {0, 0, 0};
-      bool complete = true;
-      for (int v = 0; v < 3; ++v) {
-        auto found = samples_.find(std::string(kVariantNames[v]) + "/" + std::to_string(n));
-        if (found == samples_.end() || found->second.empty()) {
-          complete = false;
-          continue;
-        }
-        std::vector<double> s = found->second;
-        std::sort(s.begin(), s.end());
-        median[v] = s[s.size() / 2];
+      // A variant left out by --benchmark_filter shows as 0 (and its
+      // ratios as 0 or inf).
+      double m[kVariantCount];
+      bool any = false;
+      for (int v = 0; v < kVariantCount; ++v) {
+        m[v] = median(boxName(static_cast<Variant>(v), n)) / kPointCount;
+        any = any || m[v] > 0.0;
       }
-      if (!complete) continue;
-      std::printf("%2d x %2d x %2d           %10.1f %10.1f %10.1f %12.2f %12.2f\n", n, n, n, median[0], median[1],
-                  median[2], median[0] / median[1], median[0] / median[2]);
+      if (!any) continue;
+      std::printf("%2d x %2d x %2d %8.1f %8.1f %9.1f %9.1f %8.1f | %7.2f %7.2f | %7.2f %7.2f | %7.2f %7.2f\n", n, n,
+                  n, m[kDirect], m[kFast], m[kFastSse2], m[kTrilinear], m[kBSpline], m[kDirect] / m[kTrilinear],
+                  m[kDirect] / m[kBSpline], m[kFast] / m[kTrilinear], m[kFast] / m[kBSpline],
+                  m[kFastSse2] / m[kTrilinear], m[kFastSse2] / m[kBSpline]);
+    }
+
+    std::printf("\nPer-cage table rebuild, median CPU time (break-even: points after which the table has paid\n"
+                "for itself against the direct path):\n");
+    for (int n : kSizes) {
+      const double rebuild = median(rebuildName(n));
+      const double saved = (median(boxName(kDirect, n)) - median(boxName(kFast, n))) / kPointCount;
+      if (rebuild <= 0.0 || saved <= 0.0) continue;
+      const int32_t seg[3] = {n, n, n};
+      std::printf("%2d x %2d x %2d %9.2f us  table %7.1f KiB  break-even %6.0f points\n", n, n, n, rebuild / 1000.0,
+                  static_cast<double>(boxDeformTableSize(seg) * sizeof(double)) / 1024.0, rebuild / saved);
+    }
+    const double screenRebuild = median("table_rebuild/screen128");
+    if (screenRebuild > 0.0) std::printf("screen 128 x 128 %9.2f us\n", screenRebuild / 1000.0);
+
+    std::printf("\n128 x 128 Screen lattice, median CPU ns/point (%d points per region):\n", kScreenPointCount);
+    std::printf("%-8s %14s %16s %11s %12s %12s\n", "region", "wideflex_fast", "wideflex_direct", "displace2d",
+                "fast/direct", "fast/2d");
+    for (int r = 0; r < kRegionCount; ++r) {
+      const double fast = median(screenName(kWideFast, static_cast<Region>(r))) / kScreenPointCount;
+      const double direct = median(screenName(kWideDirect, static_cast<Region>(r))) / kScreenPointCount;
+      const double plain = median(screenName(kPlain2D, kInner)) / kScreenPointCount;
+      if (fast <= 0.0 || direct <= 0.0) continue;
+      if (r == kInner) {
+        std::printf("%-8s %14.1f %16.1f %11.1f %12.2f %12.2f\n", kRegionNames[r], fast, direct, plain, fast / direct,
+                    fast / plain);
+      } else {
+        std::printf("%-8s %14.1f %16.1f %11s %12.2f %12s\n", kRegionNames[r], fast, direct, "", fast / direct, "");
+      }
     }
   }
 
  private:
+  double median(const std::string& name) const {
+    auto found = samples_.find(name);
+    if (found == samples_.end() || found->second.empty()) return 0.0;
+    std::vector<double> s = found->second;
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+  }
+
   std::map<std::string, std::vector<double>> samples_;
 };
 
@@ -308,21 +542,48 @@ int main(int argc, char** argv) {
   args.insert(args.begin() + 1, {reps, interleave});
   int count = static_cast<int>(args.size());
 
+  stBestKernel = getDeformKernel();
   for (int n : kSizes) {
-    for (int v = 0; v < 3; ++v) {
-      const std::string name = std::string(kVariantNames[v]) + "/" + std::to_string(n);
-      benchmark::RegisterBenchmark(name.c_str(), runVariant, static_cast<Variant>(v), n)
+    for (int v = 0; v < kVariantCount; ++v) {
+      benchmark::RegisterBenchmark(boxName(static_cast<Variant>(v), n).c_str(), runVariant, static_cast<Variant>(v), n)
+          ->Unit(benchmark::kMillisecond)
+          ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark(rebuildName(n).c_str(), runRebuild, n)->Unit(benchmark::kMicrosecond)->UseRealTime();
+  }
+  for (int r = 0; r < kRegionCount; ++r) {
+    for (int v = 0; v < kScreenVariantCount; ++v) {
+      if (v == kPlain2D && r != kInner) continue;
+      benchmark::RegisterBenchmark(screenName(static_cast<ScreenVariant>(v), static_cast<Region>(r)).c_str(),
+                                   runScreen, static_cast<ScreenVariant>(v), static_cast<Region>(r))
           ->Unit(benchmark::kMillisecond)
           ->UseRealTime();
     }
   }
+  benchmark::RegisterBenchmark("table_rebuild/screen128", runScreenRebuild)
+      ->Unit(benchmark::kMicrosecond)
+      ->UseRealTime();
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  for (int n : kSizes) cageOf(n);  // build the cages before timing
+
+  // Build everything before timing, and check the fast paths' accuracy.
+  for (int n : kSizes) cageOf(n);
   points();
+  screen();
+  std::printf("kernel chosen at start-up: %s\n", stBestKernel == DEFORM_KERNEL_AVX2 ? "avx2+fma" : "baseline (sse2)");
+  for (int kernel = 0; kernel < DEFORM_KERNEL_COUNT; ++kernel) {
+    if (!deformKernelSupported(kernel)) continue;
+    std::printf("largest |fast - direct| with the %s kernel:", kernel == DEFORM_KERNEL_AVX2 ? "avx2" : "sse2");
+    for (int n : kSizes) std::printf("  %d^3 %.3g", n, largestDifference(n, kernel));
+    std::printf("  screen128 %.3g\n", largestScreenDifference(kernel));
+  }
+  setDeformKernel(stBestKernel);
+
+  printLoad("before");
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  printLoad("after");
   benchmark::Shutdown();
-  destroyCages();
+  destroyAll();
   return 0;
 }

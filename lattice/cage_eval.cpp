@@ -133,5 +133,7 @@ void setEvaluatedCageOtherPosAtTime(LatticeData* lattice, double t) {
     }
   }
 
+  // A Screen lattice's grid update marks the cage changed itself.
   if (lattice->type == LATTICE_SCREEN) updateScreenLatticeGrid(lattice);
+  else markLatticeCageChanged(lattice);
 }

@@ -10,6 +10,8 @@
 #include <assert.h>
 #include <math.h>
 
+#include "lattice/deform_kernel.h"
+#include "lattice/deform_table.h"
 #include "lattice/hermite.h"
 
 void getTangents(const double p0[3], const double p1[3], const double p2[3], const double p3[3],
@@ -82,7 +84,7 @@ void hermiteOverFour(const double (*v)[N], bool firstPresent, bool lastPresent, 
 
 }  // namespace
 
-int displaceWithLattice(const LatticeData* lattice, double p[3]) {
+int displaceWithLatticeDirect(const LatticeData* lattice, double p[3]) {
   assert(lattice != nullptr && p != nullptr);
   assert(boxPreconditions(lattice));
   AxisCell axis[3];
@@ -225,42 +227,52 @@ void applyFarTransform(const LatticeData* lattice, double p[2]) {
   p[1] = f[FAR_B] * X + f[FAR_D] * Y + f[FAR_TY];
 }
 
-}  // namespace
+// Where p lies on the widened grid: its cell (column, row: the first wide
+// column and row of its 4 x 4 neighbourhood) and fractions.  False beyond
+// the margin (or for a coordinate that is not a number): the far field.
+struct WideCell {
+  int32_t column, row;
+  double tx, ty;
+};
 
-int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
-  assert(lattice != nullptr && p != nullptr);
-  assert(screenPreconditions(lattice));
-  assert(lattice->wideGrid != nullptr && lattice->columnSpans != nullptr && lattice->rowSpans != nullptr);
-  assert(lattice->screenExtent > 0.0);
+bool locateOnWideGrid(const LatticeData* lattice, const double p[2], WideCell* cell) {
   const double W = lattice->screenExtent;
   const double dx = p[0] - lattice->restMin[0];
   const double dy = p[1] - lattice->restMin[1];
+  if (!(dx > -W && dy > -W && dx < lattice->size[0] + W && dy < lattice->size[1] + W)) return false;
+  locateOnWideAxis(dx, W, lattice->size[0], lattice->segmentStep[0], lattice->segments[0], lattice->columnSpans,
+                   lattice->leftSpanCount, lattice->wideColumns, &cell->column, &cell->tx);
+  locateOnWideAxis(dy, W, lattice->size[1], lattice->segmentStep[1], lattice->segments[1], lattice->rowSpans,
+                   lattice->bottomSpanCount, lattice->wideRows, &cell->row, &cell->ty);
+  assert(cell->column >= 0 && cell->column < static_cast<int32_t>(lattice->wideColumns));
+  assert(cell->row >= 0 && cell->row < static_cast<int32_t>(lattice->wideRows));
+  return true;
+}
 
-  // Beyond the margin (or not a number at all) the far-field map applies.
-  if (!(dx > -W && dy > -W && dx < lattice->size[0] + W && dy < lattice->size[1] + W)) {
+[[maybe_unused]] bool widePreconditions(const LatticeData* lattice) {
+  return screenPreconditions(lattice) && lattice->wideGrid != nullptr && lattice->columnSpans != nullptr &&
+         lattice->rowSpans != nullptr && lattice->screenExtent > 0.0;
+}
+
+}  // namespace
+
+int displaceWithLattice2D_WideFlexDirect(const LatticeData* lattice, double p[2]) {
+  assert(lattice != nullptr && p != nullptr);
+  assert(widePreconditions(lattice));
+  WideCell cell;
+  if (!locateOnWideGrid(lattice, p, &cell)) {
     applyFarTransform(lattice, p);
     return 1;
   }
 
-  int32_t column = 0;
-  int32_t row = 0;
-  double tx = 0.0;
-  double ty = 0.0;
-  locateOnWideAxis(dx, W, lattice->size[0], lattice->segmentStep[0], lattice->segments[0], lattice->columnSpans,
-                   lattice->leftSpanCount, lattice->wideColumns, &column, &tx);
-  locateOnWideAxis(dy, W, lattice->size[1], lattice->segmentStep[1], lattice->segments[1], lattice->rowSpans,
-                   lattice->bottomSpanCount, lattice->wideRows, &row, &ty);
-  assert(column >= 0 && column < static_cast<int32_t>(lattice->wideColumns));
-  assert(row >= 0 && row < static_cast<int32_t>(lattice->wideRows));
-
   // The extra ring round the widened grid gives every cell its full 4 x 4
   // neighbourhood: wide points (column + a, row + b), a and b in 0..3.
-  const HermiteWeights wx = hermiteWeights(tx);
-  const HermiteWeights wy = hermiteWeights(ty);
+  const HermiteWeights wx = hermiteWeights(cell.tx);
+  const HermiteWeights wy = hermiteWeights(cell.ty);
   const size_t stride = lattice->wideColumns + 3;
   double rows[4][2];
   for (int b = 0; b < 4; ++b) {
-    const WidePoint* line = lattice->wideGrid + (static_cast<size_t>(row) + b) * stride + column;
+    const WidePoint* line = lattice->wideGrid + (static_cast<size_t>(cell.row) + b) * stride + cell.column;
     double points[4][2];
     for (int a = 0; a < 4; ++a) {
       points[a][0] = line[a].x;
@@ -270,6 +282,97 @@ int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
   }
   double result[2];
   hermiteApply<2>(rows[0], rows[1], rows[2], rows[3], wy, result);
+  p[0] = result[0];
+  p[1] = result[1];
+  return 1;
+}
+
+// --- fast path ---------------------------------------------------------------
+
+namespace {
+
+// Debug builds check, before reading the table, that it still holds the
+// cage around the cell: the cubic of every present column segment starts
+// exactly at its cage point of layer k and ends at layer k + 1 (up to
+// rounding).  A writer of evalPoints that skipped markLatticeCageChanged()
+// trips it.
+[[maybe_unused]] bool boxTableAgreesAround(const LatticeData* lattice, const DeformTable* table, int32_t i, int32_t j,
+                                           int32_t k) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  for (int32_t y = j - 1; y <= j + 2; ++y) {
+    for (int32_t x = i - 1; x <= i + 2; ++x) {
+      if (!inRange(x, lattice->segments[0]) || !inRange(y, lattice->segments[1])) continue;
+      const double* at = table->coefficients +
+                         (static_cast<size_t>(k) * table->columns + static_cast<size_t>(x + 1)) * 12 * rows +
+                         static_cast<size_t>(y + 1);
+      const double* start = lattice->evalPoints + 3 * latticePointIndex(lattice, x, y, k);
+      const double* end = lattice->evalPoints + 3 * latticePointIndex(lattice, x, y, k + 1);
+      for (int d = 0; d < 3; ++d) {
+        const double a = at[d * rows];
+        const double sum = a + at[(3 + d) * rows] + at[(6 + d) * rows] + at[(9 + d) * rows];
+        if (a != start[d] || fabs(sum - end[d]) > 1e-9 * (1.0 + fabs(end[d]))) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// The same for the widened grid: each of the four rows' cubic starts at
+// the wide point of column + 1 and ends at column + 2.
+[[maybe_unused]] bool wideTableAgreesAround(const LatticeData* lattice, const DeformTable* table, int32_t column,
+                                            int32_t row) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t stride = lattice->wideColumns + 3u;
+  for (int32_t b = 0; b < 4; ++b) {
+    const WidePoint* line = lattice->wideGrid + static_cast<size_t>(row + b) * stride + column;
+    const double* at = table->coefficients + static_cast<size_t>(column) * 8 * rows + static_cast<size_t>(row + b);
+    const double start[2] = {line[1].x, line[1].y};
+    const double end[2] = {line[2].x, line[2].y};
+    for (int d = 0; d < 2; ++d) {
+      const double a = at[d * rows];
+      const double sum = a + at[(2 + d) * rows] + at[(4 + d) * rows] + at[(6 + d) * rows];
+      if (a != start[d] || fabs(sum - end[d]) > 1e-9 * (1.0 + fabs(end[d]))) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int displaceWithLattice(const LatticeData* lattice, double p[3]) {
+  assert(lattice != nullptr && p != nullptr);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
+  if (table == nullptr) return displaceWithLatticeDirect(lattice, p);
+  assert(boxPreconditions(lattice));
+#ifndef NDEBUG
+  AxisCell axis[3];
+  bool inside = true;
+  for (int a = 0; a < 3; ++a) {
+    inside = inside && locateOnAxis(p[a] - lattice->restMin[a], lattice->size[a], lattice->segmentStep[a],
+                                    lattice->segments[a], &axis[a]);
+  }
+  assert(!inside || boxTableAgreesAround(lattice, table, axis[0].cell, axis[1].cell, axis[2].cell));
+#endif
+  return deformBoxWithTable(table, lattice->restMin, lattice->size, lattice->segmentStep, p);
+}
+
+int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
+  assert(lattice != nullptr && p != nullptr);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_WIDE);
+  if (table == nullptr) return displaceWithLattice2D_WideFlexDirect(lattice, p);
+  assert(widePreconditions(lattice));
+  WideCell cell;
+  if (!locateOnWideGrid(lattice, p, &cell)) {
+    applyFarTransform(lattice, p);
+    return 1;
+  }
+  assert(wideTableAgreesAround(lattice, table, cell.column, cell.row));
+  // X pass from the table, four rows at once; the Y pass over the four row
+  // results is one step, done here as in the direct path.
+  double rows[4][2];
+  deformWideRowsWithTable(table, cell.column, cell.row, cell.tx, rows);
+  double result[2];
+  hermiteApply<2>(rows[0], rows[1], rows[2], rows[3], hermiteWeights(cell.ty), result);
   p[0] = result[0];
   p[1] = result[1];
   return 1;

@@ -33,15 +33,27 @@ void hermiteStep(int dims, const double* p0, const double* p1, const double* p2,
                  double t, double* out);
 
 /* Box lattice.  1: p was inside the rest box (faces included) and now holds
- * its deformed position.  0: outside, p untouched. */
+ * its deformed position.  0: outside, p untouched.
+ * Reads the lattice's per-cage table (deform_table.h) when it matches the
+ * current cage, else falls back to displaceWithLatticeDirect; the two agree
+ * within 1e-12 of the lattice size. */
 int displaceWithLattice(const LatticeData* lattice, double p[3]);
+
+/* The same computed straight from evalPoints, point by point: the
+ * reference the fast path is measured and tested against, and its fallback
+ * when the lattice has no current table. */
+int displaceWithLatticeDirect(const LatticeData* lattice, double p[3]);
 
 /* Screen lattice, inside the grid only; X and Y only, p[2] is never read or
  * written.  1 / 0 as above. */
 int displaceWithLattice2D(const LatticeData* lattice, double p[2]);
 
-/* Screen lattice over the widened grid and the far field.  Always 1. */
+/* Screen lattice over the widened grid and the far field.  Always 1.
+ * Uses the per-cage table like displaceWithLattice. */
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]);
+
+/* The same straight from the widened grid: reference and fallback. */
+int displaceWithLattice2D_WideFlexDirect(const LatticeData* lattice, double p[2]);
 
 /* Index of the margin span holding the normalised position u, and its local
  * parameter in *s.  `count` is the number of spans (the closing entry not

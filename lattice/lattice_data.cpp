@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "lattice/deform_table.h"
 #include "lattice/screen.h"
 
 namespace {
@@ -132,7 +133,11 @@ CageKey* initLatticeData(LatticeData* lattice) {
 
   // With no key yet this makes the first one, at time 0, from the rest grid.
   CageKey* first = getMakeEvaluatedCageKeyAtTime(lattice, 0.0);
-  if (first == nullptr) destroyLatticeData(lattice);
+  if (first == nullptr) {
+    destroyLatticeData(lattice);
+    return nullptr;
+  }
+  markLatticeCageChanged(lattice);
   return first;
 }
 
@@ -155,6 +160,11 @@ void destroyLatticeData(LatticeData* lattice) {
 
   freeScreenTables(lattice);
   lattice->pickNext = nullptr;
+
+  // The counter only ever grows, so no table of this life can match a
+  // cage of the next one.
+  freeLatticeDeformTable(lattice);
+  ++lattice->cageGeneration;
 }
 
 void destroyLatticeList(LatticeList* list) {

@@ -113,6 +113,15 @@ typedef struct LatticeData {
   uint32_t timeChanged;    /* 1 after a time change, until the refresh */
   LWItemID itemID;         /* the lattice's own scene item */
   char description[LATTICE_DESCRIPTION_SIZE];
+
+  /* Fast deformation path (deform_table.h); maintained only by
+   * markLatticeCageChanged(), see there. */
+  uint64_t cageGeneration; /* advanced at every change of the evaluated cage */
+  struct DeformTable* deformTable;       /* per-cage table; null = none */
+  const struct LatticeData* deformTableOwner; /* the record that built
+                              deformTable: a record whose fields were copied
+                              from another one sees the other's address here
+                              and never uses, rebuilds or frees that table */
 } LatticeData;
 
 /* The scene's lattices, gathered over the communication ring.  Owns its
@@ -127,6 +136,39 @@ typedef struct LatticeList {
 inline int32_t latticePointIndex(const LatticeData* lattice, int32_t i, int32_t j, int32_t k) {
   return i + (lattice->segments[0] + 1) * (j + (lattice->segments[1] + 1) * k);
 }
+
+/* The one hook for every change of the evaluated cage.
+ *
+ * displaceWithLattice and displaceWithLattice2D_WideFlex read a per-cage
+ * table (deform_table.h) derived from evalPoints, or for a Screen lattice
+ * from the widened grid's displaced points.  Whoever writes those must call
+ * this once the write is done, on the main thread, while no deformation
+ * runs.  It advances cageGeneration and rebuilds the table from the current
+ * cage right away, so that deformation, which may run on several threads at
+ * once, only ever reads.  Called by:
+ *   - setEvaluatedCageOtherPosAtTime (every new time, every key evaluation),
+ *   - initLatticeData, changeSegmentsOfLattice, resizeRestLatticeSize,
+ *   - initPointPositionsForScreenLattice and updateScreenLatticeGrid;
+ * and it must be called by:
+ *   - loading a lattice and copying one (once the record's points and, for
+ *     a Screen lattice, its widened grid are in place);
+ *   - every edit that writes evalPoints directly rather than through a key
+ *     and setEvaluatedCageOtherPosAtTime.
+ * Deformation reads the table only while it matches: built at the current
+ * cageGeneration, from this very evalPoints (and widened grid) array, for
+ * the current segments (and grid dimensions); otherwise it takes the direct
+ * path.  A writer that skips this call is caught that way when it changed
+ * the segments or moved the cage to a new array, but not when it wrote in
+ * place or reallocated at the same address: debug builds assert on those
+ * where the deformation reads the table.
+ * A copy of the record's fields carries the source's deformTable pointer:
+ * deformTableOwner tells it apart, and this call gives the copy a table of
+ * its own without touching the source's.  Moving a record to another
+ * address loses its table (it is not freed); call this after the move.
+ * Returns 1 when the table is ready; 0 when there is none (no points, a
+ * Screen lattice whose widened grid awaits its re-layout, or memory short),
+ * in which case deformation takes the direct path: same results, slower. */
+int markLatticeCageChanged(LatticeData* lattice);
 
 /* Builds a new lattice from `type`, `segments` and `size`: rest box, the
  * three point arrays, the rest grid, the Screen lattice's widened grid, the

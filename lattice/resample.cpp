@@ -147,4 +147,5 @@ void resizeRestLatticeSize(LatticeData* lattice, double nx, double ny, double nz
   lattice->screenReinit = SCREEN_REINIT_PLACE;
   for (int a = 0; a < 3; ++a) lattice->size[a] = sizes[a];
   refreshLatticeParm(lattice);
+  markLatticeCageChanged(lattice);
 }

@@ -291,6 +291,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
   if (lattice->pointCount <= 0 || lattice->restPoints == nullptr || sx < 1 || sy < 1 ||
       !(stepX > 0.0) || !(stepY > 0.0) || !isfinite(extent)) {
     freeScreenTables(lattice);
+    markLatticeCageChanged(lattice);
     return 0;
   }
 
@@ -311,6 +312,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
         lattice->rowSpans == nullptr) {
       freeScreenTables(lattice);
+      markLatticeCageChanged(lattice);
       return 0;
     }
   }
@@ -327,19 +329,23 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
   chainOuterEdges(lattice);
   setRestEdgeFrames(lattice);
   setIdentityFarTransform(lattice);
+  markLatticeCageChanged(lattice);
   return 1;
 }
 
 void updateScreenLatticeGrid(LatticeData* lattice) {
   assert(lattice != nullptr);
-  if (lattice->type != LATTICE_SCREEN || lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr ||
-      lattice->evalPoints == nullptr || lattice->pointCount <= 0) {
+  if (lattice->type != LATTICE_SCREEN) return;
+  if (lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr || lattice->evalPoints == nullptr ||
+      lattice->pointCount <= 0) {
+    markLatticeCageChanged(lattice);  // evalPoints may have changed all the same
     return;
   }
   // A grid laid out for other segments (a re-layout still pending) would be
   // walked out of bounds; it waits for its re-layout instead.
   if (lattice->wideColumns != static_cast<uint32_t>(lattice->segments[0] + 2 * lattice->leftSpanCount) ||
       lattice->wideRows != static_cast<uint32_t>(lattice->segments[1] + 2 * lattice->bottomSpanCount)) {
+    markLatticeCageChanged(lattice);
     return;
   }
   copyEvaluatedLatticePoints(lattice);
@@ -350,4 +356,5 @@ void updateScreenLatticeGrid(LatticeData* lattice) {
   blendMargins(lattice);
   fitFarField(lattice);
   placeExtraRing(lattice);
+  markLatticeCageChanged(lattice);
 }

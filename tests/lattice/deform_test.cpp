@@ -60,6 +60,7 @@ TEST(DisplaceWithLattice, MovingOneCagePointMovesItsRestPositionByTheSame) {
   const int32_t moved = latticePointIndex(box.get(), 1, 2, 1);
   const double d[3] = {0.05, -0.12, 0.2};
   for (int a = 0; a < 3; ++a) box->evalPoints[3 * moved + a] += d[a];
+  markLatticeCageChanged(box.get());
   for (int32_t n = 0; n < box->pointCount; ++n) {
     double p[3] = {box->restPoints[3 * n], box->restPoints[3 * n + 1], box->restPoints[3 * n + 2]};
     ASSERT_EQ(displaceWithLattice(box.get(), p), 1);
@@ -173,6 +174,7 @@ TEST(DisplaceWithLattice2D, ScreenIdentityExactnessAndZ) {
   jitterCage(screen.get(), rng);
   // Z of the cage plays no part: scramble it.
   for (int32_t n = 0; n < screen->pointCount; ++n) screen->evalPoints[3 * n + 2] = 100.0 * n;
+  markLatticeCageChanged(screen.get());
   for (int32_t n = 0; n < screen->pointCount; ++n) {
     // A three-coordinate point: its Z is neither read nor written.
     double p[3] = {screen->restPoints[3 * n], screen->restPoints[3 * n + 1], 42.0};
@@ -207,6 +209,7 @@ TEST(DisplaceWithLattice2D, MatchesTheBoxWhenTheCageIsFlat) {
       b[1] = screen->evalPoints[3 * n + 1];
     }
   }
+  markLatticeCageChanged(box.get());
   for (int n = 0; n < 100; ++n) {
     double p[3];
     randomInside(box.get(), rng, p);
@@ -273,6 +276,7 @@ WideScreen makeWideScreen(int32_t s, Place place) {
   for (int32_t n = 0; n < l->pointCount; ++n) {
     place(l->restPoints[3 * n], l->restPoints[3 * n + 1], &l->evalPoints[3 * n], &l->evalPoints[3 * n + 1]);
   }
+  markLatticeCageChanged(l);
   return w;
 }
 
@@ -327,6 +331,7 @@ TEST(DisplaceWithLattice2DWideFlex, InnerCellsMatchTheScreenGrid) {
       p.y = e[1];
     }
   }
+  markLatticeCageChanged(l);
   // Cell (1, 1) is the only one whose 4 x 4 neighbourhood is all lattice.
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   for (int n = 0; n < 200; ++n) {

@@ -48,6 +48,7 @@ inline void jitterCage(LatticeData* lattice, std::mt19937& rng, double amount = 
       lattice->evalPoints[3 * n + a] = lattice->restPoints[3 * n + a] + amount * lattice->segmentStep[a] * unit(rng);
     }
   }
+  markLatticeCageChanged(lattice);
 }
 
 #endif  // CAGEWARP_TESTS_LATTICE_FIXTURE_H

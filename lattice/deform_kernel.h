@@ -1,0 +1,58 @@
+/*
+ * deform_kernel.h -- the vector arithmetic of the fast deformation path,
+ * in two instruction sets chosen at run time (internal to lattice/).
+ *
+ * The shipped module must run on any x86-64 processor, so the kernels are
+ * compiled twice from one source (deform_kernel.inl): a baseline version
+ * with the SSE2 every x86-64 has, and a version with AVX2 and FMA.  The
+ * first markLatticeCageChanged() picks the fastest one the processor and
+ * operating system support; tests and benchmarks may pick another one.
+ * FMA rounds once where the baseline rounds twice; both stay within 1e-12
+ * of the lattice size of the direct path.
+ *
+ * The module state is the single static stDeformKernel (a DeformKernel,
+ * -1 until chosen).  It is written only on the main thread (at the first
+ * cage change or by setDeformKernel) and only read while deforming.
+ */
+#ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_H
+#define CAGEWARP_LATTICE_DEFORM_KERNEL_H
+
+#include <stdint.h>
+
+#include "lattice/deform_table.h"
+
+enum DeformKernel { DEFORM_KERNEL_BASELINE = 0, DEFORM_KERNEL_AVX2 = 1, DEFORM_KERNEL_COUNT = 2 };
+
+/* Picks the fastest supported kernel unless one is chosen already. */
+void chooseDeformKernel(void);
+
+/* 1 when this processor (and its operating system) can run `kernel`. */
+int deformKernelSupported(int kernel);
+
+/* Makes `kernel` the one used from now on.  1 on success; 0 when it is
+ * unknown or unsupported here (the choice is then unchanged). */
+int setDeformKernel(int kernel);
+
+/* The kernel in use (after chooseDeformKernel: never -1). */
+int getDeformKernel(void);
+
+/* Box lattice whose rest box is given by restMin, size and segmentStep
+ * (the lattice's own fields) and whose cage the table matches: 1 and p
+ * deformed when p lies in the rest box (located exactly as the direct path
+ * locates it), 0 and p untouched otherwise. */
+int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3],
+                       const double segmentStep[3], double p[3]);
+
+/* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
+ * row), fraction tx: the X pass over the neighbourhood's four wide rows,
+ * rows[b] for wide row row + b. */
+void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
+
+/* Fills a Box table whose columns, rows, layers and room are set for these
+ * segments from the cage `evalPoints` (layout in deform_table.h). */
+void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);
+
+/* Fills a widened-grid table set up for these grid dimensions. */
+void fillWideDeformTable(DeformTable* table, const WidePoint* wideGrid, uint32_t wideColumns, uint32_t wideRows);
+
+#endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_H */

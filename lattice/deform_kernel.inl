@@ -1,0 +1,375 @@
+// deform_kernel.inl -- the fast path's arithmetic, written once for a
+// four-lane vector of doubles.  deform_kernel.cpp includes it twice, each
+// time inside a namespace that defines the vector type `Vd` and its
+// operations for one instruction set (see there for the list); this file
+// includes nothing itself.
+//
+// Lanes are the four grid rows of the point's neighbourhood through the Z
+// pass (table lookups) and the X pass (one Hermite step per lane); in the Y
+// pass the lanes are the coordinates x, y, z (and one unused lane).  Missing
+// rows beyond the grid are made up with lane selects, not branches.
+
+// The Hermite basis values, one vector each.
+struct KernelWeights {
+  Vd h00, h01, h10, h11;
+};
+
+// The basis at the fractions t, lane by lane (the same formulas as the
+// direct path).
+inline KernelWeights kernelWeights(Vd t) {
+  const Vd t2 = t * t;
+  const Vd t3 = t2 * t;
+  const Vd two = broadcast(2.0);
+  KernelWeights w;
+  w.h01 = broadcast(3.0) * t2 - two * t3;
+  w.h00 = broadcast(1.0) - w.h01;
+  w.h10 = t3 - two * t2 + t;
+  w.h11 = t3 - t2;
+  return w;
+}
+
+// Lane L of every basis vector, in every lane.
+template <int L>
+inline KernelWeights weightsOfLane(const KernelWeights& w) {
+  return {laneOf<L>(w.h00), laneOf<L>(w.h01), laneOf<L>(w.h10), laneOf<L>(w.h11)};
+}
+
+// The cubic A + B t + C t^2 + D t^3 of four consecutive rows, read from the
+// table at `at` with coefficient stride `stride`.
+inline Vd cubicAt(const double* at, size_t stride, Vd t) {
+  const Vd a = loadu(at);
+  const Vd b = loadu(at + stride);
+  const Vd c = loadu(at + 2 * stride);
+  const Vd d = loadu(at + 3 * stride);
+  return mulAdd(mulAdd(mulAdd(d, t, c), t, b), t, a);
+}
+
+// Tangents per lane at p[1] (t1) and p[2] (t2) of the four N-coordinate
+// points p[0..3] (p[a][d]: point a, coordinate d), all present.  They are
+// the chord-length weighted ones of the direct path: zero where the middle
+// chord or the tangent's outer chord has zero length.
+template <int N>
+inline void tangentsPerLane(const Vd p[4][N], Vd e1[N], Vd t1[N], Vd t2[N]) {
+  Vd e0[N], e3[N];
+  Vd dd0 = broadcast(0.0), dd = broadcast(0.0), dd3 = broadcast(0.0);
+  for (int d = 0; d < N; ++d) {
+    e0[d] = p[1][d] - p[0][d];
+    e1[d] = p[2][d] - p[1][d];
+    e3[d] = p[3][d] - p[2][d];
+    dd0 = mulAdd(e0[d], e0[d], dd0);
+    dd = mulAdd(e1[d], e1[d], dd);
+    dd3 = mulAdd(e3[d], e3[d], dd3);
+  }
+  const Vd d0 = sqrtv(dd0);
+  const Vd d = sqrtv(dd);
+  const Vd d3 = sqrtv(dd3);
+  const Vd has1 = both(notZero(d0), notZero(d));
+  const Vd has2 = both(notZero(d3), notZero(d));
+  // The factors are zero where a tangent is zero; the guarded
+  // denominators never divide by zero, so no lane raises a floating-point
+  // exception even where its quotient is thrown away.
+  const Vd one = broadcast(1.0);
+  const Vd zero = broadcast(0.0);
+  const Vd inv1 = select(has1, one / select(has1, d0 + d, one), zero);
+  const Vd inv2 = select(has2, one / select(has2, d + d3, one), zero);
+  for (int c = 0; c < N; ++c) {
+    t1[c] = mulAdd(e0[c], d, e1[c] * d0) * inv1;
+    t2[c] = mulAdd(e1[c], d3, e3[c] * d) * inv2;
+  }
+}
+
+// One Hermite step per lane through the four 3D points p[0..3], all
+// present (the X pass, rows as lanes).  The tangents are linear in the
+// chords, so the step is written as p1, p2 and the three chords each
+// weighted once per lane:
+//   h10 t1 + h11 t2 = a1 d e0 + (a1 d0 + a2 d3) e1 + a2 d e3
+// with a1 = h10 / (d0 + d) and a2 = h11 / (d + d3) (zero where the
+// tangent is zero).
+inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) {
+  Vd e0[3], e1[3], e3[3];
+  Vd dd0 = broadcast(0.0), dd = broadcast(0.0), dd3 = broadcast(0.0);
+  for (int c = 0; c < 3; ++c) {
+    e0[c] = p[1][c] - p[0][c];
+    e1[c] = p[2][c] - p[1][c];
+    e3[c] = p[3][c] - p[2][c];
+    dd0 = mulAdd(e0[c], e0[c], dd0);
+    dd = mulAdd(e1[c], e1[c], dd);
+    dd3 = mulAdd(e3[c], e3[c], dd3);
+  }
+  const Vd d0 = sqrtv(dd0);
+  const Vd d = sqrtv(dd);
+  const Vd d3 = sqrtv(dd3);
+  const Vd has1 = both(notZero(d0), notZero(d));
+  const Vd has2 = both(notZero(d3), notZero(d));
+  const Vd one = broadcast(1.0);
+  const Vd zero = broadcast(0.0);
+  const Vd a1 = select(has1, w.h10 / select(has1, d0 + d, one), zero);
+  const Vd a2 = select(has2, w.h11 / select(has2, d + d3, one), zero);
+  const Vd weight0 = a1 * d;
+  const Vd weight1 = mulAdd(a1, d0, a2 * d3);
+  const Vd weight3 = a2 * d;
+  for (int c = 0; c < 3; ++c) {
+    out[c] = mulAdd(weight3, e3[c], mulAdd(weight1, e1[c], mulAdd(weight0, e0[c], mulAdd(w.h01, p[2][c], w.h00 * p[1][c]))));
+  }
+}
+
+// The same step in power form, per lane: its value at t is
+// A + B t + C t^2 + D t^3, coefficient[0..3][d] = A..D of coordinate d.
+template <int N>
+inline void cubicPerLane(const Vd p[4][N], Vd coefficient[4][N]) {
+  Vd e1[N], t1[N], t2[N];
+  tangentsPerLane<N>(p, e1, t1, t2);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  for (int d = 0; d < N; ++d) {
+    coefficient[0][d] = p[1][d];
+    coefficient[1][d] = t1[d];
+    coefficient[2][d] = three * e1[d] - two * t1[d] - t2[d];
+    coefficient[3][d] = t1[d] + t2[d] - two * e1[d];
+  }
+}
+
+// Makes up missing outer points of one step (the direct path's rules): a
+// missing p[0] or p[3] is overwritten from the others.
+template <int N>
+inline void completeEnds(Vd p[4][N], bool has0, bool has3) {
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  for (int d = 0; d < N; ++d) {
+    if (!has0 && !has3) {
+      p[0][d] = two * p[1][d] - p[2][d];
+      p[3][d] = two * p[2][d] - p[1][d];
+    } else if (!has0) {
+      p[0][d] = p[3][d] + three * (p[1][d] - p[2][d]);
+    } else if (!has3) {
+      p[3][d] = p[0][d] + three * (p[2][d] - p[1][d]);
+    }
+  }
+}
+
+// The Y pass: one Hermite step across the four row results s (s[d]:
+// coordinate d, lanes = rows j-1 .. j+2).  A row beyond the grid (first
+// when !has0, last when !has3) holds a placeholder and is made up from the
+// others by the direct path's rules.
+inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const KernelWeights& w, double out[3]) {
+  // Rows as vectors (x, y, z, 0).
+  Vd q0 = s[0], q1 = s[1], q2 = s[2], q3 = broadcast(0.0);
+  transpose4(q0, q1, q2, q3);
+  const Vd m0 = maskOf(has0);
+  const Vd m3 = maskOf(has3);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  const Vd made0 = select(m3, q3 + three * (q1 - q2), two * q1 - q2);
+  const Vd made3 = select(m0, q0 + three * (q2 - q1), two * q2 - q1);
+  const Vd p0 = select(m0, q0, made0);
+  const Vd p3 = select(m3, q3, made3);
+
+  const Vd e0 = q1 - p0;
+  const Vd e1 = q2 - q1;
+  const Vd e3 = p3 - q2;
+  // Squared chord lengths side by side: transposing (e0^2, e1^2, e3^2, 0)
+  // puts each coordinate's squares in one vector; their sum holds
+  // (|e0|^2, |e1|^2, |e3|^2, 0).
+  Vd x2 = e0 * e0, y2 = e1 * e1, z2 = e3 * e3, w2 = broadcast(0.0);
+  transpose4(x2, y2, z2, w2);
+  // lengths = (d0, d, d3, 0) and next = (d, d3, 0, 0): lane 0 of the sums,
+  // masks and inverses serves the tangent at q1, lane 1 the one at q2.
+  const Vd lengths = sqrtv(x2 + y2 + z2);
+  const Vd next = nextLane(lengths);
+  const Vd has = both(notZero(lengths), notZero(next));
+  const Vd one = broadcast(1.0);
+  const Vd inv = select(has, one / select(has, lengths + next, one), broadcast(0.0));
+  const Vd d0 = laneOf<0>(lengths), d = laneOf<1>(lengths), d3 = laneOf<2>(lengths);
+  const Vd t1 = mulAdd(e0, d, e1 * d0) * laneOf<0>(inv);
+  const Vd t2 = mulAdd(e1, d3, e3 * d) * laneOf<1>(inv);
+  const Vd result = mulAdd(w.h11, t2, mulAdd(w.h10, t1, mulAdd(w.h01, q2, w.h00 * q1)));
+  double lanes[4];
+  storeu(lanes, result);
+  out[0] = lanes[0];
+  out[1] = lanes[1];
+  out[2] = lanes[2];
+}
+
+// The point's cell and fractions in the rest box, computed exactly as the
+// direct path computes them (the same operations in the same order, so the
+// same cell and the same t); false outside the box or for NaN.
+inline bool locateInBox(const double* p, const double* restMin, const double* size, const double* step,
+                        const int32_t* segments, int32_t cell[3], Vd* t) {
+  double fraction[3];
+  for (int a = 0; a < 3; ++a) {
+    const double q = p[a] - restMin[a];
+    if (!(q >= 0.0 && q <= size[a])) return false;
+    const double u = q / step[a];
+    int32_t c = static_cast<int32_t>(u);
+    if (c > segments[a] - 1) c = segments[a] - 1;
+    cell[a] = c;
+    fraction[a] = u - c;
+  }
+  // Assembled from registers: a wide load of doubles just stored one by
+  // one would wait for the stores to retire.
+  *t = set4(fraction[0], fraction[1], fraction[2], 0.0);
+  return true;
+}
+
+int boxKernel(const DeformTable* table, const double* restMin, const double* size, const double* step,
+              double p[3]) {
+  int32_t cell[3];
+  Vd t;
+  if (!locateInBox(p, restMin, size, step, table->segments, cell, &t)) return 0;
+  const int32_t i = cell[0];
+  const int32_t j = cell[1];
+  const int32_t k = cell[2];
+  const KernelWeights w = kernelWeights(t);
+
+  // Column x = i - 1 + a is table column i + a; row y = j - 1 + b is table
+  // row j + b, so the four rows start at table row j.
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t columnStride = 12 * rows;
+  const double* base =
+      table->coefficients + (static_cast<size_t>(k) * static_cast<size_t>(table->columns) + static_cast<size_t>(i)) *
+                                columnStride +
+      static_cast<size_t>(j);
+  const Vd tz = laneOf<2>(t);
+
+  // Z pass: the cubic of each of the 4 x 4 column segments, rows as lanes.
+  Vd r[4][3];
+  for (int a = 0; a < 4; ++a) {
+    const double* column = base + static_cast<size_t>(a) * columnStride;
+    for (int d = 0; d < 3; ++d) r[a][d] = cubicAt(column + static_cast<size_t>(d) * rows, 3 * rows, tz);
+  }
+
+  // X pass along every row at once; the made-up columns are in the table.
+  Vd s[3];
+  hermitePerLane(r, weightsOfLane<0>(w), s);
+
+  // Y pass across the rows.
+  hermiteAcrossLanes(s, j >= 1, j + 2 <= table->segments[1], weightsOfLane<1>(w), p);
+  return 1;
+}
+
+void wideKernel(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {
+  const size_t stride = static_cast<size_t>(table->rows);
+  const double* base = table->coefficients + static_cast<size_t>(column) * 8 * stride + static_cast<size_t>(row);
+  const Vd t = broadcast(tx);
+  double x[4];
+  double y[4];
+  storeu(x, cubicAt(base, 2 * stride, t));
+  storeu(y, cubicAt(base + stride, 2 * stride, t));
+  for (int b = 0; b < 4; ++b) {
+    rows[b][0] = x[b];
+    rows[b][1] = y[b];
+  }
+}
+
+// --- building the table ----------------------------------------------------
+
+// Box: the Z-pass cubics of every column segment, four table rows (grid
+// rows yi - 1) at a time; table rows beyond the grid get copies of the
+// nearest grid row (their lanes are replaced in the Y pass), then the
+// made-up columns from the real ones.  `cage` is evalPoints.
+void buildBoxTable(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t columnStride = 12 * rows;
+  auto columnAt = [&](int32_t k, int32_t xi, size_t yi) {
+    return table->coefficients +
+           (static_cast<size_t>(k) * static_cast<size_t>(table->columns) + static_cast<size_t>(xi)) * columnStride +
+           yi;
+  };
+  for (size_t yi = 0; yi < rows; yi += 4) {
+    size_t rowStart[4];
+    for (int b = 0; b < 4; ++b) {
+      int32_t y = static_cast<int32_t>(yi) + b - 1;
+      y = y < 0 ? 0 : y > sy ? sy : y;
+      rowStart[b] = 3 * static_cast<size_t>(y) * static_cast<size_t>(sx + 1);
+    }
+    const size_t layer = 3 * static_cast<size_t>(sx + 1) * static_cast<size_t>(sy + 1);
+    for (int32_t x = 0; x <= sx; ++x) {
+      // Grid node z of column x, rows as lanes.
+      auto node = [&](int32_t z, Vd out[3]) {
+        const double* at = cage + static_cast<size_t>(z) * layer + 3 * static_cast<size_t>(x);
+        for (int d = 0; d < 3; ++d) {
+          out[d] = set4(at[rowStart[0] + d], at[rowStart[1] + d], at[rowStart[2] + d], at[rowStart[3] + d]);
+        }
+      };
+      // window[c] holds node k - 1 + c while segment k is built.
+      Vd window[4][3];
+      for (int c = 0; c < 4; ++c) {
+        for (int d = 0; d < 3; ++d) window[c][d] = broadcast(0.0);
+      }
+      node(0, window[1]);
+      node(1, window[2]);
+      if (sz >= 2) node(2, window[3]);
+      for (int32_t k = 0; k < sz; ++k) {
+        Vd p[4][3];
+        for (int c = 0; c < 4; ++c) {
+          for (int d = 0; d < 3; ++d) p[c][d] = window[c][d];
+        }
+        completeEnds<3>(p, k >= 1, k + 2 <= sz);
+        Vd coefficient[4][3];
+        cubicPerLane<3>(p, coefficient);
+        double* at = columnAt(k, x + 1, yi);
+        for (int c = 0; c < 4; ++c) {
+          for (int d = 0; d < 3; ++d) storeu(at + static_cast<size_t>(3 * c + d) * rows, coefficient[c][d]);
+        }
+        for (int c = 0; c < 3; ++c) {
+          for (int d = 0; d < 3; ++d) window[c][d] = window[c + 1][d];
+        }
+        if (k + 3 <= sz) node(k + 3, window[3]);
+      }
+    }
+    // The made-up columns x = -1 and x = sx + 1: the X pass makes a missing
+    // outer column up linearly from the other three (the direct path's
+    // rules), and the Z pass is linear in a column's coefficients.
+    const Vd two = broadcast(2.0);
+    const Vd three = broadcast(3.0);
+    for (int32_t k = 0; k < sz; ++k) {
+      double* first = columnAt(k, 0, yi);
+      double* last = columnAt(k, sx + 2, yi);
+      for (size_t n = 0; n < 12; ++n) {
+        const size_t at = n * rows;
+        auto column = [&](int32_t x) { return loadu(columnAt(k, x + 1, yi) + at); };
+        if (sx == 1) {
+          storeu(first + at, two * column(0) - column(1));
+          storeu(last + at, two * column(1) - column(0));
+        } else {
+          storeu(first + at, column(2) + three * (column(0) - column(1)));
+          storeu(last + at, column(sx - 2) + three * (column(sx) - column(sx - 1)));
+        }
+      }
+    }
+  }
+}
+
+// Widened grid: the X-pass cubics of every wide row and cell, four rows at
+// a time; table rows past the last wide row repeat it (never read).
+void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows) {
+  const size_t rows = static_cast<size_t>(table->rows);
+  const size_t stride = static_cast<size_t>(wideColumns) + 3;
+  for (size_t r = 0; r < rows; r += 4) {
+    const WidePoint* line[4];
+    for (int b = 0; b < 4; ++b) {
+      size_t row = r + static_cast<size_t>(b);
+      if (row > wideRows + 2u) row = wideRows + 2u;
+      line[b] = grid + row * stride;
+    }
+    auto point = [&](size_t column, Vd out[2]) {
+      out[0] = set4(line[0][column].x, line[1][column].x, line[2][column].x, line[3][column].x);
+      out[1] = set4(line[0][column].y, line[1][column].y, line[2][column].y, line[3][column].y);
+    };
+    Vd p[4][2];
+    for (int a = 0; a < 3; ++a) point(static_cast<size_t>(a), p[a + 1]);
+    for (uint32_t cell = 0; cell < wideColumns; ++cell) {
+      for (int a = 0; a < 3; ++a) {
+        p[a][0] = p[a + 1][0];
+        p[a][1] = p[a + 1][1];
+      }
+      point(static_cast<size_t>(cell) + 3, p[3]);
+      Vd coefficient[4][2];
+      cubicPerLane<2>(p, coefficient);
+      double* at = table->coefficients + static_cast<size_t>(cell) * 8 * rows + r;
+      for (int c = 0; c < 4; ++c) {
+        for (int d = 0; d < 2; ++d) storeu(at + static_cast<size_t>(2 * c + d) * rows, coefficient[c][d]);
+      }
+    }
+  }
+}
