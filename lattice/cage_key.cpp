@@ -47,6 +47,16 @@ void linkKeyInOrder(LatticeData* lattice, CageKey* key) {
   if (after != nullptr) after->next = key; else lattice->firstKey = key;
 }
 
+// 1 when `key` is on the list starting at `first`.  Key lists are short
+// (one key per edited moment), and a walk is the only test that cannot be
+// fooled by a free key's stale links.
+bool isOnList(const CageKey* first, const CageKey* key) {
+  for (const CageKey* k = first; k != nullptr; k = k->next) {
+    if (k == key) return true;
+  }
+  return false;
+}
+
 // Unlinks a key from the list whose ends are *first and *last.
 void unlinkKey(CageKey** first, CageKey** last, CageKey* key) {
   if (key->prev != nullptr) key->prev->next = key->next; else *first = key->next;
@@ -114,7 +124,7 @@ CageKey* copyCageKeyAtTime(LatticeData* lattice, const CageKey* source, double t
 int moveCageKeyToTime(LatticeData* lattice, CageKey* key, double t) {
   assert(lattice != nullptr && key != nullptr);
   if (findKeyNear(lattice, t, key) != nullptr) return 0;
-  unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
+  if (isOnList(lattice->firstKey, key)) unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
   key->time = t;
   linkKeyInOrder(lattice, key);
   return 1;
@@ -122,13 +132,17 @@ int moveCageKeyToTime(LatticeData* lattice, CageKey* key, double t) {
 
 void removeCageKeyFromList(LatticeData* lattice, CageKey* key) {
   assert(lattice != nullptr && key != nullptr);
-  unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
+  if (isOnList(lattice->firstKey, key)) unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
+  else if (isOnList(lattice->firstRemovedKey, key)) unlinkKey(&lattice->firstRemovedKey, &lattice->lastRemovedKey, key);
   deallocCageKey(key);
 }
 
 void temporarilyRemoveCageKeyFromList(LatticeData* lattice, CageKey* key) {
   assert(lattice != nullptr && key != nullptr);
-  unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
+  if (isOnList(lattice->firstRemovedKey, key)) return;
+  // The envelope handler takes the key off the list by its label first and
+  // then sets it aside: unlinking it a second time would cut the list.
+  if (isOnList(lattice->firstKey, key)) unlinkKey(&lattice->firstKey, &lattice->lastKey, key);
   key->prev = lattice->lastRemovedKey;
   if (lattice->lastRemovedKey != nullptr) lattice->lastRemovedKey->next = key;
   else lattice->firstRemovedKey = key;

@@ -52,11 +52,16 @@ int insertCageKeyToTime(struct LatticeData* lattice, CageKey* key, double t);
 /* New key at t with the source's corner flag, a copy of its points and a new
  * label; null when t is taken or memory is short. */
 CageKey* copyCageKeyAtTime(struct LatticeData* lattice, const CageKey* source, double t);
-/* Moves a listed key to t (ignoring itself in the epsilon test).  1 / 0. */
+/* Moves a listed key to t (ignoring itself in the epsilon test); a free key
+ * is linked at t.  0 (nothing changed) when another key lies within the
+ * epsilon of t, else 1. */
 int moveCageKeyToTime(struct LatticeData* lattice, CageKey* key, double t);
-/* Unlinks a listed key and frees it. */
+/* Unlinks a key from whichever list holds it and frees it (a free key is
+ * just freed). */
 void removeCageKeyFromList(struct LatticeData* lattice, CageKey* key);
-/* Unlinks a listed key and appends it to the set-aside list. */
+/* Appends a key to the set-aside list, unlinking it from the key list when
+ * it is still there (a key already taken off by its label is fine); a key
+ * already set aside stays where it is. */
 void temporarilyRemoveCageKeyFromList(struct LatticeData* lattice, CageKey* key);
 /* First listed key with exactly this label, unlinked when `unlink` is set;
  * null when absent. */

@@ -111,7 +111,7 @@ typedef struct LWCustomObjHandler {
   LWRenderFuncs* rend;   /* null when the host does not supply it */
   /* Draw the instance through the access (once per viewport). */
   void (*evaluate)(LWInstance instance, const LWCustomObjAccess* access);
-  /* LWCOF_ bits, asked once after create and after load. */
+  /* LWCOF_ bits, asked before each drawing of the instance. */
   uint32_t (*flags)(LWInstance instance);
 } LWCustomObjHandler;
 

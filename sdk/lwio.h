@@ -13,9 +13,11 @@
  * many values it delivered; 0 means nothing (more) could be read -- the
  * block has ended, or the next value cannot be taken as the asked type (a
  * string read as a number, or the reverse).  A read that returns 0 consumes
- * nothing.  Numbers convert between FP, I4 and U4 as their values do (like
- * numbers written as text): an FP read of a stored I4 1 gives 1.0f.  Callers
- * must treat a short read as the end of their block.
+ * nothing.  Floats and integers convert by value (like numbers written as
+ * text; out-of-range values saturate): an FP read of a stored I4 1 gives
+ * 1.0f.  I4 and U4 keep their 32-bit word: a U4 read of a stored I4 -1
+ * gives 0xFFFFFFFF.  Callers must treat a short read as the end of their
+ * block.
  *
  * Lifetime: a state is valid only during the load or save callback it is
  * passed to.

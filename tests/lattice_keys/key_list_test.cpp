@@ -170,7 +170,12 @@ TEST(CageKeyList, SetAsideKeysComeBackByLabel) {
 
   temporarilyRemoveCageKeyFromList(l, one);
   EXPECT_KEYS_SOUND(l);
+  // The envelope handler's way: take it off by its label, then set it aside.
+  ASSERT_EQ(takeCageKeyWithLabelDVal(l, 1, zero->label), zero);
+  EXPECT_KEYS_SOUND(l);
   temporarilyRemoveCageKeyFromList(l, zero);
+  EXPECT_KEYS_SOUND(l);
+  temporarilyRemoveCageKeyFromList(l, zero);  // twice changes nothing
   EXPECT_KEYS_SOUND(l);
   EXPECT_EQ(listedKeys(l), (std::vector<const CageKey*>{two}));
   EXPECT_EQ(setAsideKeys(l), (std::vector<const CageKey*>{one, zero}));
@@ -213,6 +218,11 @@ TEST(CageKeyList, SetAsideKeysComeBackByLabel) {
   removeCageKeyFromList(l, two);
   EXPECT_KEYS_SOUND(l);
   EXPECT_EQ(listedKeys(l), (std::vector<const CageKey*>{zero}));
+  temporarilyRemoveCageKeyFromList(l, zero);
+  removeCageKeyFromList(l, zero);  // a set-aside key leaves its own list
+  EXPECT_KEYS_SOUND(l);
+  EXPECT_EQ(l->firstRemovedKey, nullptr);
+  EXPECT_EQ(l->firstKey, nullptr);
   deallocCageKey(back);
   deallocCageKey(latest);
 }

@@ -1,0 +1,340 @@
+// Handler instances: applying and removing servers, the instance callbacks,
+// time changes and the deformation pass.
+#include <algorithm>
+#include <cmath>
+
+#include "host/internal.h"
+#include "host/meshinfo.h"
+
+namespace cwhost {
+
+const LWItemFuncs* Instance::itemFuncs() const {
+  const LWCustomObjHandler& c = blocks->custom;
+  const LWDisplacementHandler& d = blocks->displacement;
+  return custom() ? c.item : d.item;
+}
+
+const LWRenderFuncs* Instance::rendFuncs() const {
+  return custom() ? blocks->custom.rend : blocks->displacement.rend;
+}
+
+bool Instance::custom() const { return className == LWCLASS_CUSTOMOBJ_HANDLER; }
+
+namespace {
+
+bool isHandlerClass(const std::string& className) {
+  return className == LWCLASS_CUSTOMOBJ_HANDLER || className == LWCLASS_DISPLACEMENT_HANDLER;
+}
+
+}  // namespace
+
+uint64_t Host::createInstance(LWItemID id, const ServerInfo& server, std::string* error) {
+  std::string localError;
+  std::string& why = error != nullptr ? *error : localError;
+  if (item(id) == nullptr) {
+    why = "no item " + std::to_string(id);
+    return 0;
+  }
+  auto blocks = std::make_unique<HandlerBlocks>();
+  const bool custom = server.className == LWCLASS_CUSTOMOBJ_HANDLER;
+  LWItemFuncs* itemBlock = supplyItemFuncs_ ? &blocks->item : nullptr;
+  LWRenderFuncs* rendBlock = supplyRenderFuncs_ ? &blocks->rend : nullptr;
+  void* local = nullptr;
+  int32_t version = 0;
+  if (custom) {
+    blocks->custom = LWCustomObjHandler{&blocks->inst, itemBlock, rendBlock, nullptr, nullptr};
+    local = &blocks->custom;
+    version = LWCUSTOMOBJ_HANDLER_VERSION;
+  } else {
+    blocks->displacement = LWDisplacementHandler{&blocks->inst, itemBlock, rendBlock, nullptr, nullptr};
+    local = &blocks->displacement;
+    version = LWDISPLACEMENT_HANDLER_VERSION;
+  }
+  const int32_t code = activate(server, version, local);
+  if (code != LWAFUNC_OK) {
+    why = server.className + " \"" + server.name + "\" refused activation (code " + std::to_string(code) + ")";
+    return 0;
+  }
+  if (blocks->inst.create == nullptr) {
+    why = server.className + " \"" + server.name + "\" has no create callback";
+    return 0;
+  }
+  LWError createError = nullptr;
+  LWInstance made = nullptr;
+  {
+    OperationScope scope(*this);
+    made = blocks->inst.create(nullptr, id, &createError);
+  }
+  if (made == nullptr) {
+    why = server.className + " \"" + server.name + "\" could not create an instance: " +
+          (createError != nullptr ? createError : "no reason given");
+    if (createError != nullptr) messages_.push_back(MessageRecord{MessageRecord::Kind::Error, "", createError, "", 0});
+    return 0;
+  }
+  Item* it = item(id);
+  if (it == nullptr) {  // the item went away during create
+    OperationScope scope(*this);
+    blocks->inst.destroy(made);
+    why = "the item was removed while its server was created";
+    return 0;
+  }
+  Instance inst;
+  inst.key = nextInstanceKey_++;
+  inst.className = server.className;
+  inst.serverName = server.name;
+  inst.item = id;
+  inst.instance = made;
+  inst.blocks = std::move(blocks);
+  const uint64_t key = inst.key;
+  it->servers.push_back(key);
+  instances_.emplace(key, std::move(inst));
+  callInit(key, LWINIT_PREVIEW);
+  queueRefresh();
+  return key;
+}
+
+uint64_t Host::applyServer(LWItemID id, const std::string& className, const std::string& serverName,
+                           std::string* error) {
+  OperationScope scope(*this);
+  std::string localError;
+  std::string& why = error != nullptr ? *error : localError;
+  if (!isHandlerClass(className)) {
+    why = "\"" + className + "\" is not a handler class";
+    return 0;
+  }
+  const ServerInfo* server = findServer(className, serverName);
+  if (server == nullptr) {
+    why = "no " + className + " server named \"" + serverName + "\"";
+    return 0;
+  }
+  return createInstance(id, *server, &why);
+}
+
+void Host::destroyInstanceRecord(uint64_t key, bool cleanup) {
+  OperationScope scope(*this);
+  auto found = instances_.find(key);
+  if (found == instances_.end()) return;
+  for (size_t i = 0; i < interfaces_.size(); ++i) {
+    if (interfaces_[i].instanceKey == key) closeInterface(i);
+  }
+  found = instances_.find(key);
+  if (found == instances_.end()) return;
+  // Unlink first, so that nothing the callbacks trigger reaches the
+  // instance being destroyed.
+  Instance inst = std::move(found->second);
+  instances_.erase(found);
+  if (Item* it = item(inst.item)) {
+    it->servers.erase(std::remove(it->servers.begin(), it->servers.end(), key), it->servers.end());
+  }
+  const LWRenderFuncs* rend = inst.rendFuncs();
+  if (cleanup && inst.initialised && rend != nullptr && rend->cleanup != nullptr) rend->cleanup(inst.instance);
+  if (inst.blocks->inst.destroy != nullptr) inst.blocks->inst.destroy(inst.instance);
+  queueRefresh();
+}
+
+bool Host::removeServer(LWItemID id, const std::string& className, int32_t index) {
+  const std::vector<uint64_t> keys = itemInstances(id, className);
+  if (index < 1 || static_cast<size_t>(index) > keys.size()) return false;
+  destroyInstanceRecord(keys[static_cast<size_t>(index) - 1], true);
+  return true;
+}
+
+void Host::destroyInstance(uint64_t key) { destroyInstanceRecord(key, false); }
+
+Instance* Host::instance(uint64_t key) {
+  auto it = instances_.find(key);
+  return it == instances_.end() ? nullptr : &it->second;
+}
+
+std::vector<uint64_t> Host::instances(const std::string& className) const {
+  std::vector<uint64_t> keys;
+  for (const auto& [key, inst] : instances_) {
+    if (className.empty() || inst.className == className) keys.push_back(key);
+  }
+  return keys;
+}
+
+std::vector<uint64_t> Host::itemInstances(LWItemID id, const std::string& className) const {
+  std::vector<uint64_t> keys;
+  const Item* it = item(id);
+  if (it == nullptr) return keys;
+  for (uint64_t key : it->servers) {
+    auto found = instances_.find(key);
+    if (found != instances_.end() && found->second.className == className) keys.push_back(key);
+  }
+  return keys;
+}
+
+uint64_t Host::findInstance(LWInstance instance) const {
+  for (const auto& [key, inst] : instances_) {
+    if (inst.instance == instance) return key;
+  }
+  return 0;
+}
+
+void Host::changeItemIDs(const std::vector<std::pair<LWItemID, LWItemID>>& pairs) {
+  OperationScope scope(*this);
+  std::vector<LWItemID> list;
+  for (const auto& [from, to] : pairs) {
+    if (from == 0) continue;
+    list.push_back(from);
+    list.push_back(to);
+  }
+  list.push_back(0);
+  list.push_back(0);
+  for (uint64_t key : instances()) {
+    Instance* inst = instance(key);
+    if (inst == nullptr) continue;
+    const LWItemFuncs* funcs = inst->itemFuncs();
+    if (funcs != nullptr && funcs->changeID != nullptr) funcs->changeID(inst->instance, list.data());
+  }
+  queueRefresh();
+}
+
+std::string Host::describeInstance(uint64_t key) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr || inst->blocks->inst.describe == nullptr) return "";
+  const char* text = inst->blocks->inst.describe(inst->instance);
+  return text != nullptr ? text : "";
+}
+
+std::vector<LWItemID> Host::usedItems(uint64_t key) {
+  OperationScope scope(*this);
+  std::vector<LWItemID> items;
+  Instance* inst = instance(key);
+  if (inst == nullptr) return items;
+  const LWItemFuncs* funcs = inst->itemFuncs();
+  if (funcs == nullptr || funcs->useItems == nullptr) return items;
+  const LWItemID* list = funcs->useItems(inst->instance);
+  // A list without its closing 0 must not run the host off the end.
+  for (size_t i = 0; list != nullptr && list[i] != 0 && i < 4096; ++i) items.push_back(list[i]);
+  return items;
+}
+
+void Host::callInit(uint64_t key, int32_t mode) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr) return;
+  const LWRenderFuncs* rend = inst->rendFuncs();
+  inst->initialised = true;
+  if (rend != nullptr && rend->init != nullptr) rend->init(inst->instance, mode);
+}
+
+void Host::callCleanup(uint64_t key) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr) return;
+  const LWRenderFuncs* rend = inst->rendFuncs();
+  inst->initialised = false;
+  if (rend != nullptr && rend->cleanup != nullptr) rend->cleanup(inst->instance);
+}
+
+void Host::callNewTime(uint64_t key, double time) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr) return;
+  inst->hasNewTime = true;
+  inst->lastNewTime = time;
+  const LWRenderFuncs* rend = inst->rendFuncs();
+  if (rend != nullptr && rend->newTime != nullptr) rend->newTime(inst->instance, frameOf(time), time);
+}
+
+void Host::ensureNewTime(Instance& inst) {
+  if (inst.hasNewTime && inst.lastNewTime == scene_.time.currentTime) return;
+  callNewTime(inst.key, scene_.time.currentTime);
+}
+
+LWFrame Host::frameOf(double seconds) const {
+  // A millionth of a frame absorbs the rounding of frame / fps * fps.
+  const double frame = std::floor(seconds * scene_.time.framesPerSecond + 1e-6);
+  if (!(frame > -2147483648.0)) return INT32_MIN;
+  if (!(frame < 2147483647.0)) return INT32_MAX;
+  return static_cast<LWFrame>(frame);
+}
+
+void Host::setTime(double seconds) {
+  OperationScope scope(*this);
+  if (!std::isfinite(seconds)) return;
+  scene_.time.currentTime = seconds;
+  for (uint64_t key : instances()) callNewTime(key, seconds);
+  queueRefresh();
+}
+
+void Host::goToFrame(double frame) { setTime(frame / scene_.time.framesPerSecond); }
+
+void Host::setFramesPerSecond(double fps) {
+  if (std::isfinite(fps) && fps > 0) scene_.time.framesPerSecond = fps;
+}
+
+void Host::setPreviewRange(LWFrame start, LWFrame end, LWFrame step) {
+  scene_.time.previewStart = start;
+  scene_.time.previewEnd = end;
+  scene_.time.previewStep = step < 1 ? 1 : step;
+}
+
+void Host::evaluateObjectPoints(Item& object, bool ensure) {
+  const LWItemID id = object.id;
+  if (object.mesh == nullptr) return;
+  const std::shared_ptr<Mesh> mesh = object.mesh;
+  std::vector<Vec3> positions = mesh->points;
+  const double now = scene_.time.currentTime;
+  const Affine world = worldPlacement(id, now);
+  const Affine toObject = world.inverse();
+  for (uint64_t key : itemInstances(id, LWCLASS_DISPLACEMENT_HANDLER)) {
+    Instance* inst = instance(key);
+    if (inst == nullptr) continue;
+    if (ensure) ensureNewTime(*inst);
+    inst = instance(key);
+    if (inst == nullptr) continue;
+    const LWDisplacementHandler& handler = inst->blocks->displacement;
+    if (handler.evaluate == nullptr) continue;
+    const uint32_t flags = handler.flags != nullptr ? handler.flags(inst->instance) : 0u;
+    const bool inWorld = (flags & LWDMF_WORLD) != 0;
+    const Item* current = item(id);
+    MeshInfoData info(mesh, current != nullptr ? current->deformed : mesh->points, false);
+    for (size_t i = 0; i < positions.size(); ++i) {
+      LWDisplacementAccess access{};
+      for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
+      const Vec3 source = inWorld ? world.apply(positions[i]) : positions[i];
+      for (int a = 0; a < 3; ++a) access.source[a] = source[a];
+      access.point = meshPointID(i);
+      access.info = &info.info;
+      handler.evaluate(inst->instance, &access);
+      const Vec3 out{access.source[0], access.source[1], access.source[2]};
+      positions[i] = inWorld ? toObject.apply(out) : out;
+      if (instance(key) == nullptr) break;  // destroyed from inside its own evaluate
+    }
+  }
+  Item* it = item(id);
+  if (it == nullptr) return;
+  it->deformed = positions;
+  it->deformedWorld.resize(positions.size());
+  for (size_t i = 0; i < positions.size(); ++i) it->deformedWorld[i] = world.apply(positions[i]);
+}
+
+void Host::deformObject(LWItemID id) {
+  OperationScope scope(*this);
+  if (Item* it = item(id)) evaluateObjectPoints(*it, true);
+}
+
+void Host::deformAll() {
+  OperationScope scope(*this);
+  const std::vector<LWItemID> order = scene_.order;
+  for (LWItemID id : order) {
+    Item* it = item(id);
+    if (it == nullptr || it->mesh == nullptr) continue;
+    evaluateObjectPoints(*it, true);
+  }
+}
+
+void Host::callEvaluatePoints(uint64_t key) {
+  OperationScope scope(*this);
+  Instance* inst = instance(key);
+  if (inst == nullptr || inst->custom()) return;
+  Item* it = item(inst->item);
+  if (it == nullptr) return;
+  evaluateObjectPoints(*it, false);
+}
+
+}  // namespace cwhost
