@@ -43,11 +43,6 @@ struct Parser {
     return fail("expected " + what + " after \"" + keyword() + "\"");
   }
 
-  bool count(size_t n, const std::string& what) {
-    if (t().size() != n + 1) return expected(what);
-    return true;
-  }
-
   bool word(size_t i, std::string_view* out) {
     if (i >= t().size() || t()[i].quoted) return false;
     *out = t()[i].text;
@@ -86,13 +81,6 @@ struct Parser {
                   (i < t().size() ? t()[i].text : std::string()) + "\"");
     }
     *out = *id;
-    return true;
-  }
-
-  // Names may be quoted strings or bare words.
-  bool name(size_t i, std::string* out, const std::string& what) {
-    if (i >= t().size()) return expected(what);
-    *out = t()[i].text;
     return true;
   }
 

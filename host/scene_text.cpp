@@ -236,6 +236,16 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
   }
   std::error_code ec;
   std::filesystem::rename(temporary, target, ec);
+  std::error_code statusError;
+  if (ec && std::filesystem::is_regular_file(target, statusError)) {
+    // Some platforms' rename will not replace a file: remove it first (no
+    // longer atomic, but the new text is complete on disk by now).
+    std::error_code removed;
+    if (std::filesystem::remove(target, removed)) {
+      ec.clear();
+      std::filesystem::rename(temporary, target, ec);
+    }
+  }
   if (ec) {
     *error = path + ": cannot be replaced (" + ec.message() + ")";
     std::error_code ignored;
