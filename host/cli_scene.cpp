@@ -46,6 +46,9 @@ const char kSaveFooter[] =
 // Parses the arguments; on help or a usage error the exit code to return.
 std::optional<int> parseArguments(CLI::App& app, const std::vector<std::string>& args, const std::string& command,
                                   std::ostream& out, std::ostream& err) {
+  // Paths such as /work/scene.cws are arguments, never Windows-style
+  // options, whatever the platform.
+  app.allow_windows_style_options(false);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
