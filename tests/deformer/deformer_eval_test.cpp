@@ -83,9 +83,9 @@ TEST_F(DeformerEval, LatticePlacementCarriesPointsIntoItsFrame) {
 }
 
 TEST_F(DeformerEval, WeightsScaleAndSkip) {
-  LatticeSpec spec = translatedLattice({1, 0, 0});
-  spec.weightMap = "Weight";
-  addLattice(spec);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.weightMap = "Weight";
+  addLattice(layout);
   const LWItemID object =
       addObject({kInside, kInside, kInside, kInside, kInside}, {{"Weight", {{0, 5e-8f}, {1, 0.5f}, {2, 1.0f}, {4, -1.0f}}}});
   applyDeformer(object);
@@ -112,9 +112,9 @@ TEST_F(DeformerEval, AFailedReadSkipsOnlyThatLatticeForThatPoint) {
 }
 
 TEST_F(DeformerEval, AMapTheObjectLacksMeansWeightOne) {
-  LatticeSpec spec = translatedLattice({1, 0, 0});
-  spec.weightMap = "Elsewhere";
-  addLattice(spec);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.weightMap = "Elsewhere";
+  addLattice(layout);
   const LWItemID object = addObject({kInside}, {{"Weight", {{0, 0.5f}}}});
   applyDeformer(object);
   EXPECT_TRUE(near3(deform(object)[0], {1.1, 0.2, 0.3}));
@@ -127,10 +127,10 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
     SCOPED_TRACE(build);
     cwhost::Host& h = host;
     h.setBuildNumber(build);
-    LatticeSpec spec = translatedLattice({1, 0, 0});
-    spec.group = "g" + std::to_string(build);
-    spec.weightMap = "Gewicht-sjis";
-    addLattice(spec);
+    LatticeSpec layout = translatedLattice({1, 0, 0});
+    layout.group = "g" + std::to_string(build);
+    layout.weightMap = "Gewicht-sjis";
+    addLattice(layout);
     auto mesh = std::make_shared<cwhost::Mesh>();
     mesh->points = {kInside};
     cwhost::VertexMap map;
@@ -140,7 +140,7 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
     map.values[0] = {0.5f};
     mesh->vmaps.push_back(map);
     const LWItemID object = h.addObject("Object", mesh);
-    setGroup(applyDeformer(object), spec.group.c_str());
+    setGroup(applyDeformer(object), layout.group.c_str());
     // Old builds look "Gewicht-sjis" up in the mesh, miss, and use weight 1.
     EXPECT_TRUE(near3(deform(object)[0], build == 3211 ? Vec3{0.6, 0.2, 0.3} : Vec3{1.1, 0.2, 0.3}));
   }
@@ -149,9 +149,9 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
 TEST_F(DeformerEval, PerspectiveProjectionMovesOnlyPointsBeyondTheCamera) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   host.placeItem(camera, {0, 0, -10});
-  LatticeSpec spec = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
-  spec.camera = camera;
-  addLattice(spec);
+  LatticeSpec layout = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
+  layout.camera = camera;
+  addLattice(layout);
   const LWItemID object = addObject({{0.1, 0.2, 10}, {0.1, 0.2, -20}, {0.1, 0.2, -10}, {0.1, 0.2, -9.9995}});
   applyDeformer(object);
   const std::vector<Vec3> out = deform(object);
@@ -164,10 +164,10 @@ TEST_F(DeformerEval, PerspectiveProjectionMovesOnlyPointsBeyondTheCamera) {
 }
 
 TEST_F(DeformerEval, AffectAllGroupsReachesEveryDeformer) {
-  LatticeSpec spec = translatedLattice({1, 0, 0});
-  spec.group = "nobody";
-  spec.affectAllGroups = 1;
-  addLattice(spec);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.group = "nobody";
+  layout.affectAllGroups = 1;
+  addLattice(layout);
   const LWItemID a = addObject({kInside}, {}, "A");
   const LWItemID b = addObject({kInside}, {}, "B");
   setGroup(applyDeformer(a), "legs");
@@ -187,10 +187,10 @@ TEST_F(DeformerEval, PointsThatAreNotFiniteArePassedThrough) {
 }
 
 TEST_F(DeformerEval, KeysAnimateTheDeformationOverTime) {
-  LatticeSpec spec;
-  spec.keys = {LatticeSpec::Key{0.0f, 0, nullptr},
+  LatticeSpec layout;
+  layout.keys = {LatticeSpec::Key{0.0f, 0, nullptr},
                LatticeSpec::Key{1.0f, 0, [](int32_t, int32_t, int32_t) { return Vec3{0, 2, 0}; }}};
-  addLattice(spec);
+  addLattice(layout);
   const LWItemID object = addObject({kInside});
   applyDeformer(object);
   EXPECT_TRUE(near3(deform(object)[0], kInside, 1e-12));

@@ -68,8 +68,8 @@ class DeformerHost : public ::testing::Test {
   const LWDisplacementHandler& handlerOf(uint64_t key) { return host.instance(key)->blocks->displacement; }
 
   // A Lattice object on a new null placed at `position` with rotation
-  // (heading, pitch, bank), loaded from spec's block.  Its key in *key.
-  LatticeData* addLattice(const LatticeSpec& spec, const cwhost::Vec3& position = {0, 0, 0},
+  // (heading, pitch, bank), loaded from layout's block.  Its key in *key.
+  LatticeData* addLattice(const LatticeSpec& layout, const cwhost::Vec3& position = {0, 0, 0},
                           const cwhost::Vec3& rotation = {0, 0, 0}, uint64_t* key = nullptr);
 
   // The deformed positions (object coordinates) after a deformation pass.

@@ -48,9 +48,9 @@ TEST_F(DeformerScene, ALatticeDestroyedAfterTheNewTimeIsNeverRead) {
 
 TEST_F(DeformerScene, EveryDeformerDropsTheDestroyedLattice) {
   uint64_t latticeKey = 0;
-  LatticeSpec spec = translatedLattice({1, 0, 0});
-  spec.affectAllGroups = 1;
-  addLattice(spec, {0, 0, 0}, {0, 0, 0}, &latticeKey);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.affectAllGroups = 1;
+  addLattice(layout, {0, 0, 0}, {0, 0, 0}, &latticeKey);
   const LWItemID a = addObject({kInside}, {}, "A");
   const LWItemID b = addObject({kInside}, {}, "B");
   const uint64_t keyA = applyDeformer(a);
@@ -133,15 +133,15 @@ TEST(DeformerSceneFile, OneMovedCagePointSurvivesSavingAndLoading) {
   {
     cwhost::Host host;
     ASSERT_GE(host.loadModule(CAGEWARP_MODULE_PATH, &error), 0) << error;
-    LatticeSpec spec;
-    spec.group = "saved";
-    spec.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
+    LatticeSpec layout;
+    layout.group = "saved";
+    layout.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
       return i == 2 && j == 1 && k == 0 ? Vec3{0.25, -0.5, 0.125} : Vec3{0, 0, 0};
     };
     const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
     host.placeItem(latticeItem, {3, 0, 0});
     const uint64_t latticeKey = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp", &error);
-    ASSERT_TRUE(host.loadInstance(latticeKey, makeLatticeBlock(spec), &error)) << error;
+    ASSERT_TRUE(host.loadInstance(latticeKey, makeLatticeBlock(layout), &error)) << error;
 
     auto mesh = std::make_shared<cwhost::Mesh>();
     mesh->points = {restPoint, {0, 0, 0}};
