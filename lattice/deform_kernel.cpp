@@ -80,8 +80,14 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
 }  // namespace sse2
 
 // --- AVX2 and FMA: one register per vector ---------------------------------
+// GCC takes the target for the whole region; clang only through an attribute
+// pushed onto every function (templates and lambdas included).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma")
+#endif
 namespace avx2 {
 
 struct Vd {
@@ -121,7 +127,11 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
 #include "lattice/deform_kernel.inl"
 
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 bool processorHasAvx2() {
   __builtin_cpu_init();
