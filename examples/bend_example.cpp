@@ -45,7 +45,15 @@ std::string formatFloat(float value) {
   return text;
 }
 
-std::string formatDouble(double value) { return formatFloat(static_cast<float>(value)); }
+// A coordinate as the files store it: a 32-bit float, with the dust that
+// sines and cosines leave where the exact value is 0 swept to 0, so that
+// every platform's mathematics library writes the same files.
+float toStored(double value) {
+  constexpr double kDust = 1e-9;
+  return std::fabs(value) < kDust ? 0.0f : static_cast<float>(value);
+}
+
+std::string formatDouble(double value) { return formatFloat(toStored(value)); }
 
 double smoothstep(double t) {
   t = t < 0.0 ? 0.0 : (t > 1.0 ? 1.0 : t);
@@ -81,7 +89,7 @@ class Block {
     *out_ += std::string("    u ") + text + "\n";
   }
   void s(const char* text) { *out_ += std::string("    s \"") + text + "\"\n"; }
-  void point(const Vec3& p) { f({static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])}); }
+  void point(const Vec3& p) { f({toStored(p[0]), toStored(p[1]), toStored(p[2])}); }
 
  private:
   template <class T, class Format>
@@ -315,7 +323,7 @@ std::string tubeObjText() {
   for (int32_t n = 0; n < count; ++n) {
     // The weight of the point as the file holds it.
     Vec3 p = tubePoint(n);
-    for (double& c : p) c = static_cast<double>(static_cast<float>(c));
+    for (double& c : p) c = static_cast<double>(toStored(c));
     out += "#cw weight " + std::to_string(n + 1) + " " + formatDouble(tubeWeight(p)) + "\n";
   }
   return out;
