@@ -3,7 +3,6 @@
 #include "host/cli_scene.h"
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -47,6 +46,9 @@ const char kSaveFooter[] =
 // Parses the arguments; on help or a usage error the exit code to return.
 std::optional<int> parseArguments(CLI::App& app, const std::vector<std::string>& args, const std::string& command,
                                   std::ostream& out, std::ostream& err) {
+  // Paths such as /work/scene.cws are arguments, never Windows-style
+  // options, whatever the platform.
+  app.allow_windows_style_options(false);
   // CLI11 takes the arguments last first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -110,8 +112,9 @@ class ProgressBar {
     if (drawn_ && filled == lastFilled_ && done != total) return;
     lastFilled_ = filled;
     drawn_ = true;
-    err_ << "\r[" << std::string(static_cast<size_t>(filled), '#') << std::string(static_cast<size_t>(kWidth - filled), '.')
-         << "] " << done << "/" << total << " frames" << std::flush;
+    err_ << "\r[" << std::string(static_cast<size_t>(filled), '#')
+         << std::string(static_cast<size_t>(kWidth - filled), '.') << "] " << done << "/" << total << " frames"
+         << std::flush;
   }
 
   void finish() {
@@ -137,9 +140,9 @@ std::string milliseconds(double seconds) {
 
 void printSummary(std::ostream& out, const RunOptions& options, const RunSummary& s, const std::string& outDir) {
   const double frames = s.frames > 0 ? s.frames : 1;
-  out << "ran " << s.frames << (s.frames == 1 ? " frame" : " frames") << " (" << options.first << " to "
-      << options.last << ", step " << options.step << "), " << s.objects << (s.objects == 1 ? " object, " : " objects, ")
-      << s.points << " points per frame\n"
+  out << "ran " << s.frames << (s.frames == 1 ? " frame" : " frames") << " (" << options.first << " to " << options.last
+      << ", step " << options.step << "), " << s.objects << (s.objects == 1 ? " object, " : " objects, ") << s.points
+      << " points per frame\n"
       << milliseconds(s.deformSeconds / frames) << " per frame deforming, " << milliseconds(s.totalSeconds / frames)
       << " per frame with writing\n"
       << "wrote " << s.files.size() << (s.files.size() == 1 ? " file to " : " files to ") << outDir << "\n";

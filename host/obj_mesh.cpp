@@ -113,8 +113,7 @@ struct ObjReader {
     if (t.empty()) return fail("expected polytype, weightmap or weight after \"#cw\"");
     const std::string& what = t[0].text;
     if (!t[0].quoted && what == "polytype") {
-      const std::optional<uint32_t> tag =
-          t.size() == 2 && !t[1].quoted ? polygonTypeTag(t[1].text) : std::nullopt;
+      const std::optional<uint32_t> tag = t.size() == 2 && !t[1].quoted ? polygonTypeTag(t[1].text) : std::nullopt;
       if (!tag) return fail("expected one polygon type after \"#cw polytype\" (FACE, CURV, PTCH, SUBD, MBAL or BONE)");
       polygonType = *tag;
       return true;
@@ -230,7 +229,10 @@ std::string objMeshText(const Mesh& mesh, const std::vector<Vec3>& positions) {
       }
     }
     out += polygon.vertices.size() == 2 ? "l" : polygon.vertices.size() == 1 ? "p" : "f";
-    for (int32_t index : polygon.vertices) out += " " + std::to_string(index + 1);
+    for (int32_t index : polygon.vertices) {
+      out += ' ';
+      out += std::to_string(index + 1);
+    }
     out += "\n";
   }
   for (const VertexMap& map : mesh.vmaps) {

@@ -32,9 +32,9 @@ inline constexpr int32_t kSceneFormatVersion = 1;
 struct SceneChannelDoc {
   int32_t line = 0;
   std::string name;
-  bool placement = false;      /* one of the nine placement channels */
-  int32_t type = LWET_NUMBER;  /* LWET_; placement channels keep their own */
-  double defaultValue = 0.0;   /* value without keys */
+  bool placement = false;        /* one of the nine placement channels */
+  int32_t type = LWET_NUMBER;    /* LWET_; placement channels keep their own */
+  double defaultValue = 0.0;     /* value without keys */
   std::vector<EnvelopeKey> keys; /* ids unused */
 };
 
@@ -52,12 +52,12 @@ struct SceneServerDoc {
 struct SceneItemDoc {
   int32_t line = 0;
   ItemKind kind = ItemKind::Null;
-  uint32_t id = 0;             /* the identifier in the file */
+  uint32_t id = 0; /* the identifier in the file */
   std::string name;
-  uint32_t parent = 0;         /* file identifier, 0 = none */
+  uint32_t parent = 0; /* file identifier, 0 = none */
   int32_t parentLine = 0;
-  CameraData camera;           /* cameras only */
-  std::string meshPath;        /* objects only: as written (relative to the scene file's folder) */
+  CameraData camera;    /* cameras only */
+  std::string meshPath; /* objects only: as written (relative to the scene file's folder) */
   int32_t meshLine = 0;
   double dissolve = 0.0;
   std::vector<SceneChannelDoc> channels;
@@ -66,7 +66,7 @@ struct SceneItemDoc {
 
 struct SceneViewportDoc {
   int32_t line = 0;
-  Viewport viewport;           /* viewItem is a file identifier */
+  Viewport viewport; /* viewItem is a file identifier */
 };
 
 struct SceneDoc {

@@ -44,8 +44,8 @@ namespace cwhost {
 
 /* What a successful load did. */
 struct SceneLoadResult {
-  std::vector<LWItemID> items;                            /* the items made, in file order */
-  std::vector<std::pair<LWItemID, LWItemID>> changedIds;  /* (file id, host id) where they differ */
+  std::vector<LWItemID> items;                           /* the items made, in file order */
+  std::vector<std::pair<LWItemID, LWItemID>> changedIds; /* (file id, host id) where they differ */
 };
 
 /* Loads a scene file.  Mesh paths are taken relative to the file's folder.

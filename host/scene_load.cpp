@@ -19,9 +19,12 @@ namespace {
 uint32_t kindNibble(ItemKind kind) {
   switch (kind) {
     case ItemKind::Object:
-    case ItemKind::Null: return 1;
-    case ItemKind::Light: return 2;
-    case ItemKind::Camera: return 3;
+    case ItemKind::Null:
+      return 1;
+    case ItemKind::Light:
+      return 2;
+    case ItemKind::Camera:
+      return 3;
   }
   return 0;
 }
@@ -94,8 +97,8 @@ struct Loader {
   const SceneDoc& doc;
   const std::string& fileName;
   std::string* error;
-  std::map<uint32_t, LWItemID> idOf;           // file id -> host id
-  std::vector<uint64_t> instances;             // handler instances this load made
+  std::map<uint32_t, LWItemID> idOf;                    // file id -> host id
+  std::vector<uint64_t> instances;                      // handler instances this load made
   std::map<std::string, std::shared_ptr<Mesh>> meshes;  // by path as opened
 
   bool fail(int32_t line, const std::string& what) {
@@ -149,9 +152,10 @@ struct Loader {
     std::vector<LWItemID>& order = host.scene().order;
     std::vector<LWItemID> loaded;
     for (const SceneItemDoc& item : doc.items) loaded.push_back(idOf[item.id]);
-    order.erase(std::remove_if(order.begin(), order.end(),
-                               [&](LWItemID id) { return std::find(loaded.begin(), loaded.end(), id) != loaded.end(); }),
-                order.end());
+    order.erase(
+        std::remove_if(order.begin(), order.end(),
+                       [&](LWItemID id) { return std::find(loaded.begin(), loaded.end(), id) != loaded.end(); }),
+        order.end());
     order.insert(order.end(), loaded.begin(), loaded.end());
     for (const SceneItemDoc& item : doc.items) {
       const LWItemID id = idOf[item.id];

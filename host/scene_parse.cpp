@@ -15,7 +15,7 @@ namespace {
 
 // Bounds that catch nonsense (a mistyped or corrupted number) long before
 // it could exhaust memory or overflow the host's arithmetic.
-constexpr int32_t kMaxResolution = 65536;      // pixels per side
+constexpr int32_t kMaxResolution = 65536;  // pixels per side
 constexpr double kMaxFramesPerSecond = 10000.0;
 constexpr size_t kMaxViewports = 64;
 
@@ -39,14 +39,7 @@ struct Parser {
   const std::string& keyword() const { return t()[0].text; }
 
   // "expected ..." with what the line held instead.
-  bool expected(const std::string& what) {
-    return fail("expected " + what + " after \"" + keyword() + "\"");
-  }
-
-  bool count(size_t n, const std::string& what) {
-    if (t().size() != n + 1) return expected(what);
-    return true;
-  }
+  bool expected(const std::string& what) { return fail("expected " + what + " after \"" + keyword() + "\""); }
 
   bool word(size_t i, std::string_view* out) {
     if (i >= t().size() || t()[i].quoted) return false;
@@ -59,7 +52,8 @@ struct Parser {
     for (size_t i = 0; i < n; ++i) {
       std::string_view w;
       const std::optional<double> v = word(first + i, &w) ? parseDouble(w) : std::nullopt;
-      if (!v) return fail("expected " + what + " after \"" + keyword() + "\" but found \"" + t()[first + i].text + "\"");
+      if (!v)
+        return fail("expected " + what + " after \"" + keyword() + "\" but found \"" + t()[first + i].text + "\"");
       out[i] = *v;
     }
     return true;
@@ -72,7 +66,8 @@ struct Parser {
     for (size_t i = 0; i < n; ++i) {
       std::string_view w;
       const std::optional<int32_t> v = word(first + i, &w) ? parseInt32(w) : std::nullopt;
-      if (!v) return fail("expected " + what + " after \"" + keyword() + "\" but found \"" + t()[first + i].text + "\"");
+      if (!v)
+        return fail("expected " + what + " after \"" + keyword() + "\" but found \"" + t()[first + i].text + "\"");
       out[i] = *v;
     }
     return true;
@@ -86,13 +81,6 @@ struct Parser {
                   (i < t().size() ? t()[i].text : std::string()) + "\"");
     }
     *out = *id;
-    return true;
-  }
-
-  // Names may be quoted strings or bare words.
-  bool name(size_t i, std::string* out, const std::string& what) {
-    if (i >= t().size()) return expected(what);
-    *out = t()[i].text;
     return true;
   }
 
@@ -149,8 +137,10 @@ struct Parser {
       }
       return true;
     }
-    return fail("expected a scene statement (fps, preview, render, time, general-flags, viewport, item, selection) "
-                "but found \"" + k + "\"");
+    return fail(
+        "expected a scene statement (fps, preview, render, time, general-flags, viewport, item, selection) "
+        "but found \"" +
+        k + "\"");
   }
 
   // ---------------------------------------------------------------- viewports
@@ -159,13 +149,17 @@ struct Parser {
     if (doc.viewports.size() >= kMaxViewports)
       return fail("too many viewports (at most " + std::to_string(kMaxViewports) + ")");
     std::string_view w;
-    if (t().size() != 2 || !word(1, &w)) return expected("a viewport type (top, bottom, back, front, right, left, perspective, light, camera or schematic)");
+    if (t().size() != 2 || !word(1, &w))
+      return expected(
+          "a viewport type (top, bottom, back, front, right, left, perspective, light, camera or schematic)");
     int32_t type = viewportTypeOf(std::string(w));
     if (type < 0) {
       const std::optional<int32_t> number = parseInt32(w);
       if (!number || *number < LWVIEW_NONE || *number > LWVIEW_SCHEMA)
-        return fail("expected a viewport type (top, bottom, back, front, right, left, perspective, light, camera, "
-                    "schematic or a number 0 to 10) but found \"" + std::string(w) + "\"");
+        return fail(
+            "expected a viewport type (top, bottom, back, front, right, left, perspective, light, camera, "
+            "schematic or a number 0 to 10) but found \"" +
+            std::string(w) + "\"");
       type = *number;
     }
     SceneViewportDoc v;
@@ -233,22 +227,30 @@ struct Parser {
       v.viewItem = id;
       return true;
     }
-    return fail("expected a viewport statement (eye, right, up, forward, look, pixel-size, clip, rect, grid, item, end) "
-                "but found \"" + k + "\"");
+    return fail(
+        "expected a viewport statement (eye, right, up, forward, look, pixel-size, clip, rect, grid, item, end) "
+        "but found \"" +
+        k + "\"");
   }
 
   // ---------------------------------------------------------------- items
 
   bool itemStart() {
     std::string_view kind;
-    if (t().size() != 4 || !word(1, &kind)) return expected("a kind (object, null, camera or light), an identifier and a name");
+    if (t().size() != 4 || !word(1, &kind))
+      return expected("a kind (object, null, camera or light), an identifier and a name");
     SceneItemDoc item;
     item.line = line;
-    if (kind == "object") item.kind = ItemKind::Object;
-    else if (kind == "null") item.kind = ItemKind::Null;
-    else if (kind == "camera") item.kind = ItemKind::Camera;
-    else if (kind == "light") item.kind = ItemKind::Light;
-    else return fail("expected an item kind (object, null, camera or light) but found \"" + std::string(kind) + "\"");
+    if (kind == "object")
+      item.kind = ItemKind::Object;
+    else if (kind == "null")
+      item.kind = ItemKind::Null;
+    else if (kind == "camera")
+      item.kind = ItemKind::Camera;
+    else if (kind == "light")
+      item.kind = ItemKind::Light;
+    else
+      return fail("expected an item kind (object, null, camera or light) but found \"" + std::string(kind) + "\"");
     if (!itemId(2, &item.id)) return false;
     for (const SceneItemDoc& other : doc.items) {
       if (other.id == item.id)
@@ -305,7 +307,8 @@ struct Parser {
     size_t i = 2;
     while (i < t().size()) {
       std::string_view option;
-      if (!word(i, &option) || i + 1 >= t().size()) return fail("expected \"type N\" or \"default VALUE\" after the channel name");
+      if (!word(i, &option) || i + 1 >= t().size())
+        return fail("expected \"type N\" or \"default VALUE\" after the channel name");
       std::string_view w;
       if (option == "type") {
         if (c->placement) return fail("a placement channel's type is fixed; drop \"type\"");
@@ -317,7 +320,8 @@ struct Parser {
         if (!value) return fail("expected a finite number after \"default\"");
         c->defaultValue = *value;
       } else {
-        return fail("expected \"type N\" or \"default VALUE\" after the channel name but found \"" + std::string(option) + "\"");
+        return fail("expected \"type N\" or \"default VALUE\" after the channel name but found \"" +
+                    std::string(option) + "\"");
       }
       i += 2;
     }
@@ -325,7 +329,8 @@ struct Parser {
   }
 
   bool channelStatement(SceneChannelDoc& c) {
-    if (keyword() != "key") return fail("expected \"key TIME VALUE\" or \"end\" in a channel but found \"" + keyword() + "\"");
+    if (keyword() != "key")
+      return fail("expected \"key TIME VALUE\" or \"end\" in a channel but found \"" + keyword() + "\"");
     double v[6] = {0, 0, 0, 0, 0, 0};
     const size_t n = t().size() - 1;
     if (n != 2 && n != 6) return expected("a time and a value (and optionally shape, tension, continuity and bias)");
@@ -349,7 +354,8 @@ struct Parser {
     if (t().size() != 3 || !word(1, &className)) return expected("a server class and a server name");
     if (className != LWCLASS_CUSTOMOBJ_HANDLER && className != LWCLASS_DISPLACEMENT_HANDLER)
       return fail("expected a handler class (" LWCLASS_CUSTOMOBJ_HANDLER " or " LWCLASS_DISPLACEMENT_HANDLER
-                  ") but found \"" + std::string(className) + "\"");
+                  ") but found \"" +
+                  std::string(className) + "\"");
     SceneServerDoc server;
     server.line = line;
     server.className = std::string(className);
@@ -397,7 +403,8 @@ struct Parser {
     const std::string& k = keyword();
     const bool camera = item.kind == ItemKind::Camera;
     if (k == "parent") {
-      if (item.parentLine != 0) return fail("\"parent\" given twice (first at line " + std::to_string(item.parentLine) + ")");
+      if (item.parentLine != 0)
+        return fail("\"parent\" given twice (first at line " + std::to_string(item.parentLine) + ")");
       if (t().size() != 2) return expected("the parent's identifier");
       if (!itemId(1, &item.parent)) return false;
       item.parentLine = line;
@@ -484,11 +491,16 @@ enum class Section { Top, Viewport, Item, Channel, Server };
 
 const char* sectionName(Section b) {
   switch (b) {
-    case Section::Viewport: return "viewport";
-    case Section::Item: return "item";
-    case Section::Channel: return "channel";
-    case Section::Server: return "server";
-    case Section::Top: break;
+    case Section::Viewport:
+      return "viewport";
+    case Section::Item:
+      return "item";
+    case Section::Channel:
+      return "channel";
+    case Section::Server:
+      return "server";
+    case Section::Top:
+      break;
   }
   return "scene";
 }
@@ -551,7 +563,9 @@ bool parseSceneText(const std::string& text, const std::string& fileName, SceneD
           ok = p.global();
         }
         break;
-      case Section::Viewport: ok = p.viewportStatement(&axesGiven, &lookGiven); break;
+      case Section::Viewport:
+        ok = p.viewportStatement(&axesGiven, &lookGiven);
+        break;
       case Section::Item:
         if (k == "channel") {
           ok = p.channelStart(doc->items.back());
@@ -563,14 +577,18 @@ bool parseSceneText(const std::string& text, const std::string& fileName, SceneD
           ok = p.itemStatement(doc->items.back());
         }
         break;
-      case Section::Channel: ok = p.channelStatement(doc->items.back().channels.back()); break;
-      case Section::Server: ok = p.blockStatement(doc->items.back().servers.back()); break;
+      case Section::Channel:
+        ok = p.channelStatement(doc->items.back().channels.back());
+        break;
+      case Section::Server:
+        ok = p.blockStatement(doc->items.back().servers.back());
+        break;
     }
     if (!ok) return false;
   }
   if (!headerSeen) {
-    return p.failAt(std::max<int32_t>(p.line, 1), "expected \"cagewarp-scene " + std::to_string(kSceneFormatVersion) +
-                                                      "\" but the file is empty");
+    return p.failAt(std::max<int32_t>(p.line, 1),
+                    "expected \"cagewarp-scene " + std::to_string(kSceneFormatVersion) + "\" but the file is empty");
   }
   if (!open.empty()) {
     return p.failAt(p.line, std::string("the file ends inside the ") + sectionName(open.back().first) +

@@ -17,8 +17,8 @@ namespace {
 std::string safeBase(const std::string& name) {
   std::string base;
   for (const char c : name) {
-    const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                      c == '_' || c == '-';
+    const bool keep =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
     base.push_back(keep ? c : '_');
   }
   // Leading dots would hide the file or climb folders.

@@ -25,12 +25,12 @@ struct RunOptions {
 };
 
 struct RunSummary {
-  int32_t frames = 0;               /* frames run */
-  int32_t objects = 0;              /* objects written per frame */
-  int64_t points = 0;               /* points deformed per frame, all objects */
-  double deformSeconds = 0.0;       /* time spent moving to frames and deforming, all frames */
-  double totalSeconds = 0.0;        /* the same with the files written */
-  std::vector<std::string> files;   /* every file written, in order */
+  int32_t frames = 0;             /* frames run */
+  int32_t objects = 0;            /* objects written per frame */
+  int64_t points = 0;             /* points deformed per frame, all objects */
+  double deformSeconds = 0.0;     /* time spent moving to frames and deforming, all frames */
+  double totalSeconds = 0.0;      /* the same with the files written */
+  std::vector<std::string> files; /* every file written, in order */
 };
 
 /* Called after each frame with the frames done and the frames in all. */

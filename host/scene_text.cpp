@@ -49,11 +49,21 @@ bool readQuoted(std::string_view line, size_t& pos, std::string* out, std::strin
       const char e = line[pos + 1];
       pos += 2;
       switch (e) {
-        case '\\': out->push_back('\\'); break;
-        case '"': out->push_back('"'); break;
-        case 'n': out->push_back('\n'); break;
-        case 'r': out->push_back('\r'); break;
-        case 't': out->push_back('\t'); break;
+        case '\\':
+          out->push_back('\\');
+          break;
+        case '"':
+          out->push_back('"');
+          break;
+        case 'n':
+          out->push_back('\n');
+          break;
+        case 'r':
+          out->push_back('\r');
+          break;
+        case 't':
+          out->push_back('\t');
+          break;
         case 'x': {
           const int hi = pos < line.size() ? hexDigit(line[pos]) : -1;
           const int lo = pos + 1 < line.size() ? hexDigit(line[pos + 1]) : -1;
@@ -192,8 +202,8 @@ bool readTextFile(const std::string& path, std::string* text, std::string* error
   }
   const uintmax_t size = std::filesystem::file_size(p, ec);
   if (!ec && size > kMaxTextFileBytes) {
-    *error = path + ": too large (" + std::to_string(size) + " bytes; at most " +
-             std::to_string(kMaxTextFileBytes) + ")";
+    *error =
+        path + ": too large (" + std::to_string(size) + " bytes; at most " + std::to_string(kMaxTextFileBytes) + ")";
     return false;
   }
   std::ifstream in(p, std::ios::binary);
@@ -236,6 +246,16 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
   }
   std::error_code ec;
   std::filesystem::rename(temporary, target, ec);
+  std::error_code statusError;
+  if (ec && std::filesystem::is_regular_file(target, statusError)) {
+    // Some platforms' rename will not replace a file: remove it first (no
+    // longer atomic, but the new text is complete on disk by now).
+    std::error_code removed;
+    if (std::filesystem::remove(target, removed)) {
+      ec.clear();
+      std::filesystem::rename(temporary, target, ec);
+    }
+  }
   if (ec) {
     *error = path + ": cannot be replaced (" + ec.message() + ")";
     std::error_code ignored;
@@ -334,11 +354,21 @@ std::string quoteText(std::string_view text) {
   for (const char ch : text) {
     const unsigned char c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '"': out += "\\\""; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20 || c >= 0x7F) {
           char hex[8];

@@ -76,7 +76,7 @@ std::optional<uint32_t> parseItemId(std::string_view token);
 
 std::string formatDouble(double value);
 std::string formatFloat(float value);
-std::string formatItemId(uint64_t id); /* 8 hex digits, upper case */
+std::string formatItemId(uint64_t id);   /* 8 hex digits, upper case */
 std::string formatHex32(uint32_t value); /* 0x and upper-case hex digits, no padding */
 /* The text quoted and escaped as above. */
 std::string quoteText(std::string_view text);

@@ -2,6 +2,8 @@
 // equal bytes; the names of item kinds and viewport types.
 #include <array>
 #include <cmath>
+#include <initializer_list>
+#include <string_view>
 
 #include "host/scene_doc.h"
 #include "host/scene_text.h"
@@ -14,30 +16,45 @@ namespace {
 // one line, and twelve keeps lines short enough to read and diff.
 constexpr size_t kValuesPerLine = 12;
 
-constexpr std::array<const char*, 11> kViewportTypeNames{"none",        "top",   "bottom", "back",
-                                                         "front",       "right", "left",   "perspective",
-                                                         "light",       "camera", "schematic"};
+constexpr std::array<const char*, 11> kViewportTypeNames{"none", "top",         "bottom", "back",   "front",    "right",
+                                                         "left", "perspective", "light",  "camera", "schematic"};
+
+// Appends the parts to out.  Lines are built piece by piece rather than
+// with chains of operator+, which trip GCC 12's -Wrestrict false alarm at -O3.
+void put(std::string& out, std::initializer_list<std::string_view> parts) {
+  for (std::string_view part : parts) out.append(part);
+}
 
 std::string vec3Text(const Vec3& v) {
-  return formatDouble(v[0]) + " " + formatDouble(v[1]) + " " + formatDouble(v[2]);
+  std::string out;
+  put(out, {formatDouble(v[0]), " ", formatDouble(v[1]), " ", formatDouble(v[2])});
+  return out;
 }
 
 std::string valueText(const BlockValue& v) {
   switch (v.kind) {
-    case BlockValue::Kind::FP: return formatFloat(v.fp);
-    case BlockValue::Kind::I4: return std::to_string(v.i4);
-    case BlockValue::Kind::U4: return formatHex32(v.u4);
-    case BlockValue::Kind::Str: return quoteText(v.str);
+    case BlockValue::Kind::FP:
+      return formatFloat(v.fp);
+    case BlockValue::Kind::I4:
+      return std::to_string(v.i4);
+    case BlockValue::Kind::U4:
+      return formatHex32(v.u4);
+    case BlockValue::Kind::Str:
+      return quoteText(v.str);
   }
   return "";
 }
 
 const char* kindLetter(BlockValue::Kind kind) {
   switch (kind) {
-    case BlockValue::Kind::FP: return "f";
-    case BlockValue::Kind::I4: return "i";
-    case BlockValue::Kind::U4: return "u";
-    case BlockValue::Kind::Str: return "s";
+    case BlockValue::Kind::FP:
+      return "f";
+    case BlockValue::Kind::I4:
+      return "i";
+    case BlockValue::Kind::U4:
+      return "u";
+    case BlockValue::Kind::Str:
+      return "s";
   }
   return "?";
 }
@@ -51,13 +68,13 @@ void writeValues(const Block& block, size_t begin, size_t end, std::string& out)
     const size_t most = kind == BlockValue::Kind::Str ? 1 : kValuesPerLine;
     out += "    ";
     out += kindLetter(kind);
-    for (size_t n = 0; n < most && i < end && block[i].kind == kind; ++n, ++i) out += " " + valueText(block[i]);
+    for (size_t n = 0; n < most && i < end && block[i].kind == kind; ++n, ++i) put(out, {" ", valueText(block[i])});
     out += "\n";
   }
 }
 
 void writeServer(const SceneServerDoc& server, std::string& out) {
-  out += "  server " + server.className + " " + quoteText(server.name) + "\n";
+  put(out, {"  server ", server.className, " ", quoteText(server.name), "\n"});
   size_t pos = 0;
   for (uint32_t group : server.groups) {
     const size_t end = std::min(server.block.size(), pos + group);
@@ -69,18 +86,18 @@ void writeServer(const SceneServerDoc& server, std::string& out) {
 }
 
 void writeChannel(const SceneChannelDoc& c, std::string& out) {
-  out += "  channel " + quoteText(c.name);
-  if (!c.placement) out += " type " + std::to_string(c.type);
+  put(out, {"  channel ", quoteText(c.name)});
+  if (!c.placement) put(out, {" type ", std::to_string(c.type)});
   bool scale = false;
   for (int i = kScaleX; i <= kScaleZ; ++i) scale = scale || c.name == kPlacementChannelNames[i];
   const double natural = c.placement && scale ? 1.0 : 0.0;
-  if (c.defaultValue != natural) out += " default " + formatDouble(c.defaultValue);
+  if (c.defaultValue != natural) put(out, {" default ", formatDouble(c.defaultValue)});
   out += "\n";
   for (const EnvelopeKey& k : c.keys) {
-    out += "    key " + formatDouble(k.time) + " " + formatDouble(k.value);
+    put(out, {"    key ", formatDouble(k.time), " ", formatDouble(k.value)});
     if (k.shape != 0 || k.tension != 0 || k.continuity != 0 || k.bias != 0) {
-      out += " " + formatDouble(k.shape) + " " + formatDouble(k.tension) + " " + formatDouble(k.continuity) + " " +
-             formatDouble(k.bias);
+      put(out, {" ", formatDouble(k.shape), " ", formatDouble(k.tension), " ", formatDouble(k.continuity), " ",
+                formatDouble(k.bias)});
     }
     out += "\n";
   }
@@ -88,16 +105,16 @@ void writeChannel(const SceneChannelDoc& c, std::string& out) {
 }
 
 void writeItem(const SceneItemDoc& item, std::string& out) {
-  out += std::string("item ") + itemKindName(item.kind) + " " + formatItemId(item.id) + " " + quoteText(item.name) + "\n";
-  if (item.parent != 0) out += "  parent " + formatItemId(item.parent) + "\n";
-  if (item.kind == ItemKind::Object) out += "  mesh " + quoteText(item.meshPath) + "\n";
+  put(out, {"item ", itemKindName(item.kind), " ", formatItemId(item.id), " ", quoteText(item.name), "\n"});
+  if (item.parent != 0) put(out, {"  parent ", formatItemId(item.parent), "\n"});
+  if (item.kind == ItemKind::Object) put(out, {"  mesh ", quoteText(item.meshPath), "\n"});
   if (item.kind == ItemKind::Camera) {
-    out += "  zoom-factor " + formatDouble(item.camera.zoomFactor) + "\n";
-    out += "  resolution " + std::to_string(item.camera.width) + " " + std::to_string(item.camera.height) + "\n";
-    out += "  pixel-aspect " + formatDouble(item.camera.pixelAspect) + "\n";
-    out += "  handler " + quoteText(item.camera.handler) + "\n";
+    put(out, {"  zoom-factor ", formatDouble(item.camera.zoomFactor), "\n"});
+    put(out, {"  resolution ", std::to_string(item.camera.width), " ", std::to_string(item.camera.height), "\n"});
+    put(out, {"  pixel-aspect ", formatDouble(item.camera.pixelAspect), "\n"});
+    put(out, {"  handler ", quoteText(item.camera.handler), "\n"});
   }
-  if (item.dissolve != 0) out += "  dissolve " + formatDouble(item.dissolve) + "\n";
+  if (item.dissolve != 0) put(out, {"  dissolve ", formatDouble(item.dissolve), "\n"});
   for (const SceneChannelDoc& c : item.channels) writeChannel(c, out);
   for (const SceneServerDoc& s : item.servers) writeServer(s, out);
   out += "end\n";
@@ -105,17 +122,17 @@ void writeItem(const SceneItemDoc& item, std::string& out) {
 
 void writeViewport(const Viewport& v, std::string& out) {
   const char* name = viewportTypeName(v.type);
-  out += "viewport " + (name != nullptr ? std::string(name) : std::to_string(v.type)) + "\n";
-  out += "  eye " + vec3Text(v.eye) + "\n";
-  out += "  right " + vec3Text(v.right) + "\n";
-  out += "  up " + vec3Text(v.up) + "\n";
-  out += "  forward " + vec3Text(v.forward) + "\n";
-  out += "  pixel-size " + formatDouble(v.pixelSize) + "\n";
-  out += "  clip " + formatDouble(v.hither) + " " + formatDouble(v.yon) + "\n";
-  out += "  rect " + std::to_string(v.left) + " " + std::to_string(v.top) + " " + std::to_string(v.width) + " " +
-         std::to_string(v.height) + "\n";
-  out += "  grid " + formatDouble(v.gridSize) + "\n";
-  if (v.viewItem != 0) out += "  item " + formatItemId(v.viewItem) + "\n";
+  put(out, {"viewport ", name != nullptr ? std::string(name) : std::to_string(v.type), "\n"});
+  put(out, {"  eye ", vec3Text(v.eye), "\n"});
+  put(out, {"  right ", vec3Text(v.right), "\n"});
+  put(out, {"  up ", vec3Text(v.up), "\n"});
+  put(out, {"  forward ", vec3Text(v.forward), "\n"});
+  put(out, {"  pixel-size ", formatDouble(v.pixelSize), "\n"});
+  put(out, {"  clip ", formatDouble(v.hither), " ", formatDouble(v.yon), "\n"});
+  put(out, {"  rect ", std::to_string(v.left), " ", std::to_string(v.top), " ", std::to_string(v.width), " ",
+            std::to_string(v.height), "\n"});
+  put(out, {"  grid ", formatDouble(v.gridSize), "\n"});
+  if (v.viewItem != 0) put(out, {"  item ", formatItemId(v.viewItem), "\n"});
   out += "end\n";
 }
 
@@ -123,10 +140,14 @@ void writeViewport(const Viewport& v, std::string& out) {
 
 const char* itemKindName(ItemKind kind) {
   switch (kind) {
-    case ItemKind::Object: return "object";
-    case ItemKind::Null: return "null";
-    case ItemKind::Light: return "light";
-    case ItemKind::Camera: return "camera";
+    case ItemKind::Object:
+      return "object";
+    case ItemKind::Null:
+      return "null";
+    case ItemKind::Light:
+      return "light";
+    case ItemKind::Camera:
+      return "camera";
   }
   return nullptr;
 }
@@ -164,15 +185,16 @@ void viewAxesFromLook(const Vec3& look, Vec3* right, Vec3* up, Vec3* forward) {
 }
 
 std::string sceneText(const SceneDoc& doc) {
-  std::string out = "cagewarp-scene " + std::to_string(kSceneFormatVersion) + "\n";
+  std::string out;
+  put(out, {"cagewarp-scene ", std::to_string(kSceneFormatVersion), "\n"});
   const TimeSettings& t = doc.time;
-  out += "fps " + formatDouble(t.framesPerSecond) + "\n";
-  out += "preview " + std::to_string(t.previewStart) + " " + std::to_string(t.previewEnd) + " " +
-         std::to_string(t.previewStep) + "\n";
-  out += "render " + std::to_string(t.frameStart) + " " + std::to_string(t.frameEnd) + " " +
-         std::to_string(t.frameStep) + "\n";
-  out += "time " + formatDouble(t.currentTime) + "\n";
-  out += "general-flags " + formatHex32(doc.generalFlags) + "\n";
+  put(out, {"fps ", formatDouble(t.framesPerSecond), "\n"});
+  put(out, {"preview ", std::to_string(t.previewStart), " ", std::to_string(t.previewEnd), " ",
+            std::to_string(t.previewStep), "\n"});
+  put(out, {"render ", std::to_string(t.frameStart), " ", std::to_string(t.frameEnd), " ", std::to_string(t.frameStep),
+            "\n"});
+  put(out, {"time ", formatDouble(t.currentTime), "\n"});
+  put(out, {"general-flags ", formatHex32(doc.generalFlags), "\n"});
   for (const SceneViewportDoc& v : doc.viewports) {
     out += "\n";
     writeViewport(v.viewport, out);
@@ -183,7 +205,7 @@ std::string sceneText(const SceneDoc& doc) {
   }
   if (!doc.selection.empty()) {
     out += "\nselection";
-    for (uint32_t id : doc.selection) out += " " + formatItemId(id);
+    for (uint32_t id : doc.selection) put(out, {" ", formatItemId(id)});
     out += "\n";
   }
   return out;

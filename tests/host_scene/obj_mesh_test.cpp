@@ -1,10 +1,11 @@
 // OBJ meshes: what is read, what is written, weight maps in "#cw" lines,
 // and a clear error with the line number for every malformed file.
+#include "host/obj_mesh.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "host/obj_mesh.h"
 #include "sdk/lwmeshes.h"
 
 using namespace cwhost;

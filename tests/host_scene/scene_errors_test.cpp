@@ -17,7 +17,10 @@ const std::string kHead = "cagewarp-scene 1\n";
 const std::string kQuad = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
 
 std::vector<BrokenScene> brokenScenes() {
-  const std::string junk("\x7F" "ELF\x02\x01\x01\x00\x00\x00\x00\n\x03\x00>\x00", 17);
+  const std::string junk(
+      "\x7F"
+      "ELF\x02\x01\x01\x00\x00\x00\x00\n\x03\x00>\x00",
+      17);
   return {
       {"empty", "", "scene.cws:1:", "the file is empty"},
       {"comments only", "# nothing\n\n", "scene.cws:2:", "the file is empty"},
@@ -36,9 +39,11 @@ std::vector<BrokenScene> brokenScenes() {
       {"time infinite", kHead + "time inf\n", "scene.cws:2:", "current time"},
       {"viewport type", kHead + "viewport sideways\nend\n", "scene.cws:2:", "viewport type"},
       {"viewport statement", kHead + "viewport top\n  zoom 2\nend\n", "scene.cws:3:", "viewport statement"},
-      {"viewport look and axes", kHead + "viewport top\n  look 0 0 1\n  right 1 0 0\nend\n", "scene.cws:4:", "not both"},
+      {"viewport look and axes", kHead + "viewport top\n  look 0 0 1\n  right 1 0 0\nend\n",
+       "scene.cws:4:", "not both"},
       {"viewport zero look", kHead + "viewport top\n  look 0 0 0\nend\n", "scene.cws:3:", "other than 0 0 0"},
-      {"viewport huge rect", kHead + "viewport top\n  rect 0 0 100000000 100\nend\n", "scene.cws:3:", "width and height"},
+      {"viewport huge rect", kHead + "viewport top\n  rect 0 0 100000000 100\nend\n",
+       "scene.cws:3:", "width and height"},
       {"viewport clip", kHead + "viewport top\n  clip 10 1\nend\n", "scene.cws:3:", "near < far"},
       {"viewport item unknown", kHead + "viewport camera\n  item 30000009\nend\n", "scene.cws:2:", "not an item"},
       {"item kind", kHead + "item spaceship 10000001 \"S\"\nend\n", "scene.cws:2:", "item kind"},
@@ -46,53 +51,57 @@ std::vector<BrokenScene> brokenScenes() {
       {"item id too long", kHead + "item null 123456789 \"N\"\nend\n", "scene.cws:2:", "1 to 8 hex digits"},
       {"item id not hex", kHead + "item null xyz \"N\"\nend\n", "scene.cws:2:", "1 to 8 hex digits"},
       {"item without name", kHead + "item null 10000001\nend\n", "scene.cws:2:", "a kind"},
-      {"duplicate id", kHead + "item null 10000001 \"A\"\nend\nitem null 10000001 \"B\"\nend\n", "scene.cws:4:",
-       "already used by the item at line 2"},
-      {"truncated item", kHead + "item null 10000001 \"A\"\n  position 1 2 3\n", "scene.cws:3:",
-       "ends inside the item block opened at line 2"},
+      {"duplicate id", kHead + "item null 10000001 \"A\"\nend\nitem null 10000001 \"B\"\nend\n",
+       "scene.cws:4:", "already used by the item at line 2"},
+      {"truncated item", kHead + "item null 10000001 \"A\"\n  position 1 2 3\n",
+       "scene.cws:3:", "ends inside the item block opened at line 2"},
       {"truncated server", kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    f 1\n",
        "scene.cws:4:", "ends inside the server block opened at line 3"},
       {"truncated string", kHead + "item null 10000001 \"A\n", "scene.cws:2:", "not closed"},
       {"stray end", kHead + "end\n", "scene.cws:2:", "without a block"},
       {"end with words", kHead + "item null 10000001 \"A\"\nend now\n", "scene.cws:3:", "nothing after"},
-      {"parent unknown", kHead + "item null 10000001 \"A\"\n  parent 10000002\nend\n", "scene.cws:3:",
-       "not an item of this scene"},
+      {"parent unknown", kHead + "item null 10000001 \"A\"\n  parent 10000002\nend\n",
+       "scene.cws:3:", "not an item of this scene"},
       {"parent cycle",
        kHead + "item null 10000001 \"A\"\n  parent 10000002\nend\nitem null 10000002 \"B\"\n  parent 10000001\nend\n",
        "scene.cws:3:", "cycle"},
       {"parent self", kHead + "item null 10000001 \"A\"\n  parent 10000001\nend\n", "scene.cws:3:", "cycle"},
       {"object without mesh", kHead + "item object 10000001 \"A\"\nend\n", "scene.cws:2:", "\"mesh\" line"},
-      {"mesh on a null", kHead + "item null 10000001 \"A\"\n  mesh \"quad.obj\"\nend\n", "scene.cws:3:",
-       "only object items"},
-      {"mesh missing", kHead + "item object 10000001 \"A\"\n  mesh \"nowhere.obj\"\nend\n", "scene.cws:3:",
-       "nowhere.obj: no such file"},
-      {"mesh malformed", kHead + "item object 10000001 \"A\"\n  mesh \"bad.obj\"\nend\n", "scene.cws:3:",
-       "bad.obj:2: expected three coordinates"},
+      {"mesh on a null", kHead + "item null 10000001 \"A\"\n  mesh \"quad.obj\"\nend\n",
+       "scene.cws:3:", "only object items"},
+      {"mesh missing", kHead + "item object 10000001 \"A\"\n  mesh \"nowhere.obj\"\nend\n",
+       "scene.cws:3:", "nowhere.obj: no such file"},
+      {"mesh malformed", kHead + "item object 10000001 \"A\"\n  mesh \"bad.obj\"\nend\n",
+       "scene.cws:3:", "bad.obj:2: expected three coordinates"},
       {"mesh is a folder", kHead + "item object 10000001 \"A\"\n  mesh \"sub\"\nend\n", "scene.cws:3:", "is a folder"},
       {"camera huge resolution", kHead + "item camera 30000001 \"C\"\n  resolution 99999999 99999999\nend\n",
        "scene.cws:3:", "from 1 to 65536"},
       {"camera fov", kHead + "item camera 30000001 \"C\"\n  fov 180\nend\n", "scene.cws:3:", "between 0 and 180"},
-      {"camera handler", kHead + "item camera 30000001 \"C\"\n  handler \"Fisheye\"\nend\n", "scene.cws:3:",
-       "\"Perspective\" or \"Orthographic\""},
-      {"camera statement on a null", kHead + "item null 10000001 \"A\"\n  zoom-factor 2\nend\n", "scene.cws:3:",
-       "expected an item statement"},
-      {"position wrong count", kHead + "item null 10000001 \"A\"\n  position 1 2\nend\n", "scene.cws:3:",
-       "three values"},
+      {"camera handler", kHead + "item camera 30000001 \"C\"\n  handler \"Fisheye\"\nend\n",
+       "scene.cws:3:", "\"Perspective\" or \"Orthographic\""},
+      {"camera statement on a null", kHead + "item null 10000001 \"A\"\n  zoom-factor 2\nend\n",
+       "scene.cws:3:", "expected an item statement"},
+      {"position wrong count", kHead + "item null 10000001 \"A\"\n  position 1 2\nend\n",
+       "scene.cws:3:", "three values"},
       {"channel twice", kHead + "item null 10000001 \"A\"\n  position 1 2 3\n  channel \"Position.Y\"\n  end\nend\n",
        "scene.cws:4:", "given twice (first at line 3)"},
       {"placement type", kHead + "item null 10000001 \"A\"\n  channel \"Scale.X\" type 2\n  end\nend\n",
        "scene.cws:3:", "type is fixed"},
-      {"key order", kHead + "item null 10000001 \"A\"\n  channel \"E\" type 2\n    key 1 0\n    key 0.5 0\n  end\nend\n",
+      {"key order",
+       kHead + "item null 10000001 \"A\"\n  channel \"E\" type 2\n    key 1 0\n    key 0.5 0\n  end\nend\n",
        "scene.cws:5:", "ascending time"},
-      {"key same time", kHead + "item null 10000001 \"A\"\n  channel \"E\" type 2\n    key 1 0\n    key 1 2\n  end\nend\n",
+      {"key same time",
+       kHead + "item null 10000001 \"A\"\n  channel \"E\" type 2\n    key 1 0\n    key 1 2\n  end\nend\n",
        "scene.cws:5:", "ascending time"},
       {"key wrong count", kHead + "item null 10000001 \"A\"\n  channel \"E\" type 2\n    key 1\n  end\nend\n",
        "scene.cws:4:", "a time and a value"},
-      {"server class", kHead + "item null 10000001 \"A\"\n  server LayoutTool \"T\"\n  end\nend\n", "scene.cws:3:",
-       "handler class"},
-      {"block letter", kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    d 1.0\n  end\nend\n",
+      {"server class", kHead + "item null 10000001 \"A\"\n  server LayoutTool \"T\"\n  end\nend\n",
+       "scene.cws:3:", "handler class"},
+      {"block letter",
+       kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    d 1.0\n  end\nend\n",
        "scene.cws:4:", "block value line (f, i, u or s)"},
-      {"block float", kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    f 1 two\n  end\nend\n",
+      {"block float",
+       kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    f 1 two\n  end\nend\n",
        "scene.cws:4:", "32-bit floats after \"f\" but found \"two\""},
       {"block int not whole",
        kHead + "item null 10000001 \"A\"\n  server CustomObjHandler \"Scene_Echo\"\n    i 1.5\n  end\nend\n",
@@ -124,8 +133,7 @@ TEST_F(SceneTest, BrokenScenesAreRefusedWithLineAndReason) {
   for (const BrokenScene& broken : brokenScenes()) {
     const std::string error = loadText(broken.text);
     const std::string file = (dir / "scene.cws").string();
-    EXPECT_EQ(error.rfind(file + broken.where.substr(broken.where.find(':')), 0), 0u)
-        << broken.what << ": " << error;
+    EXPECT_EQ(error.rfind(file + broken.where.substr(broken.where.find(':')), 0), 0u) << broken.what << ": " << error;
     EXPECT_NE(error.find(broken.fragment), std::string::npos) << broken.what << ": " << error;
     EXPECT_TRUE(host.scene().items.empty()) << broken.what;
     EXPECT_TRUE(host.instances().empty()) << broken.what;
@@ -143,7 +151,8 @@ TEST_F(SceneTest, AMissingSceneFileIsNamed) {
 TEST_F(SceneTest, AFailedLoadLeavesTheSettingsAsTheyWere) {
   host.setFramesPerSecond(30);
   host.setPreviewRange(5, 9);
-  const std::string error = loadText(kHead + "fps 12\npreview 1 2 1\nitem object 10000001 \"A\"\n  mesh \"gone.obj\"\nend\n");
+  const std::string error =
+      loadText(kHead + "fps 12\npreview 1 2 1\nitem object 10000001 \"A\"\n  mesh \"gone.obj\"\nend\n");
   EXPECT_NE(error.find("gone.obj"), std::string::npos);
   EXPECT_EQ(host.scene().time.framesPerSecond, 30.0);
   EXPECT_EQ(host.scene().time.previewStart, 5);

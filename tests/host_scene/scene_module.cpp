@@ -49,8 +49,8 @@ void say(const char* format, ...) {
 
 // ---------------------------------------------------------------- echo
 
-constexpr int kMaxValues = 256;   // letters in a type string (the string read limit)
-constexpr int kMaxText = 1024;    // bytes kept of a string value
+constexpr int kMaxValues = 256;  // letters in a type string (the string read limit)
+constexpr int kMaxText = 1024;   // bytes kept of a string value
 
 struct EchoValue {
   float f;
@@ -116,13 +116,23 @@ LWError echoLoad(LWInstance inst, const LWLoadState* state) {
     EchoValue& v = self->values[n];
     int32_t got = 0;
     switch (self->types[n]) {
-      case 'f': got = state->readFP(state->readData, &v.f, 1); break;
-      case 'i': got = state->readI4(state->readData, &v.i, 1); break;
+      case 'f':
+        got = state->readFP(state->readData, &v.f, 1);
+        break;
+      case 'i':
+        got = state->readI4(state->readData, &v.i, 1);
+        break;
       case 'u':
-      case 'r': got = state->readU4(state->readData, &v.u, 1); break;
-      case 's': got = state->readStr(state->readData, v.s, kMaxText); break;
-      case 'x': return "Echo refuses this block.";
-      default: break;
+      case 'r':
+        got = state->readU4(state->readData, &v.u, 1);
+        break;
+      case 's':
+        got = state->readStr(state->readData, v.s, kMaxText);
+        break;
+      case 'x':
+        return "Echo refuses this block.";
+      default:
+        break;
     }
     if (got == 0) {
       // A block that ends early ends the reading; what was read stays.
@@ -160,11 +170,20 @@ LWError echoSave(LWInstance inst, const LWSaveState* state) {
       u[k - n] = self->values[k].u;
     }
     switch (kind) {
-      case 'f': state->writeFP(state->writeData, f, end - n); break;
-      case 'i': state->writeI4(state->writeData, i, end - n); break;
-      case 'u': state->writeU4(state->writeData, u, end - n); break;
-      case 's': state->writeStr(state->writeData, self->values[n].s); break;
-      default: break;
+      case 'f':
+        state->writeFP(state->writeData, f, end - n);
+        break;
+      case 'i':
+        state->writeI4(state->writeData, i, end - n);
+        break;
+      case 'u':
+        state->writeU4(state->writeData, u, end - n);
+        break;
+      case 's':
+        state->writeStr(state->writeData, self->values[n].s);
+        break;
+      default:
+        break;
     }
     n = end;
   }

@@ -1,13 +1,13 @@
 // The lexical layer: numbers that come back bit for bit, escaped strings
 // holding any byte but NUL, and the tokenizer's errors.
+#include "host/scene_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
-
-#include "host/scene_text.h"
 
 using namespace cwhost;
 
@@ -44,9 +44,9 @@ std::string tokenError(std::string_view line) {
 TEST(SceneText, FloatsComeBackBitForBit) {
   // The version word and the end-of-keys mark of the lattice block, then
   // the edges of the format: denormals, extremes, signed zero, NaN payloads.
-  const uint32_t words[] = {0x4001EB85u, 0xE0AD78ECu, 0x00000001u, 0x007FFFFFu, 0x7F7FFFFFu, 0xFF7FFFFFu,
-                            0x80000000u, 0x00000000u, 0x7F800000u, 0xFF800000u, 0x7FC00000u, 0xFFC00001u,
-                            0x7F800001u, 0x3DCCCCCDu, 0x3EAAAAABu};
+  const uint32_t words[] = {0x4001EB85u, 0xE0AD78ECu, 0x00000001u, 0x007FFFFFu, 0x7F7FFFFFu,
+                            0xFF7FFFFFu, 0x80000000u, 0x00000000u, 0x7F800000u, 0xFF800000u,
+                            0x7FC00000u, 0xFFC00001u, 0x7F800001u, 0x3DCCCCCDu, 0x3EAAAAABu};
   for (uint32_t word : words) {
     const std::string text = formatFloat(floatOf(word));
     const std::optional<float> back = parseFloat(text);
