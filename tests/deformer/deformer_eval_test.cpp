@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "deformer_fixture.h"
 
@@ -74,7 +75,7 @@ TEST_F(DeformerEval, LatticePlacementCarriesPointsIntoItsFrame) {
   // The lattice turned a quarter turn about Y and moved: its local X runs
   // along world -Z.  A cage translated by local (1, 0, 0) moves world points
   // by (0, 0, -1).
-  addLattice(translatedLattice({1, 0, 0}), {10, 0, 0}, {M_PI / 2, 0, 0});
+  addLattice(translatedLattice({1, 0, 0}), {10, 0, 0}, {std::numbers::pi / 2, 0, 0});
   const LWItemID object = addObject({{10.1, 0.2, 0.3}, kInside});
   applyDeformer(object);
   const std::vector<Vec3> out = deform(object);
