@@ -65,24 +65,24 @@ Scene* buildScene() {
     std::exit(1);
   }
 
-  cwtest::LatticeSetup setup;
+  cwtest::LatticeSpec layout;
   for (int a = 0; a < 3; ++a) {
-    setup.segments[a] = kSegments;
-    setup.size[a] = kLatticeSize;
+    layout.segments[a] = kSegments;
+    layout.size[a] = kLatticeSize;
   }
   const double cell = static_cast<double>(kLatticeSize) / kSegments;
-  setup.keys.clear();
+  layout.keys.clear();
   for (float time : kKeyTimes) {
     auto rng = std::make_shared<std::mt19937_64>(static_cast<uint64_t>(time * 1000.0f) + 7);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
-    setup.keys.push_back({time, 0, [rng, unit, cell](int32_t, int32_t, int32_t) mutable {
+    layout.keys.push_back({time, 0, [rng, unit, cell](int32_t, int32_t, int32_t) mutable {
                            return cwhost::Vec3{kJitter * cell * unit(*rng), kJitter * cell * unit(*rng),
                                                kJitter * cell * unit(*rng)};
                          }});
   }
   const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
   const uint64_t latticeKey = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp", &error);
-  if (latticeKey == 0 || !host.loadInstance(latticeKey, cwtest::makeLatticeBlock(setup), &error)) {
+  if (latticeKey == 0 || !host.loadInstance(latticeKey, cwtest::makeLatticeBlock(layout), &error)) {
     std::fprintf(stderr, "lattice: %s\n", error.c_str());
     std::exit(1);
   }

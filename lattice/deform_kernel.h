@@ -48,7 +48,7 @@ int deformBoxWithTable(const DeformTable* table, const double restMin[3], const 
  * rows[b] for wide row row + b. */
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
 
-/* Fills a Box table whose columns, rows, layers and room are set for these
+/* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);
 

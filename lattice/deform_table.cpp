@@ -73,7 +73,6 @@ int buildBoxTable(LatticeData* lattice) {
   table->kind = DEFORM_TABLE_BOX;
   table->columns = lattice->segments[0] + 3;
   table->rows = static_cast<int32_t>(roundUpToLanes(static_cast<size_t>(lattice->segments[1]) + 3));
-  table->layers = lattice->segments[2];
   table->wideGrid = nullptr;
   table->wideColumns = table->wideRows = 0;
   fillBoxDeformTable(table, lattice->evalPoints, lattice->segments);
@@ -88,7 +87,6 @@ int buildWideTable(LatticeData* lattice) {
   table->kind = DEFORM_TABLE_WIDE;
   table->columns = static_cast<int32_t>(lattice->wideColumns);
   table->rows = static_cast<int32_t>(wideRowCount(lattice));
-  table->layers = 1;
   table->wideGrid = lattice->wideGrid;
   table->wideColumns = lattice->wideColumns;
   table->wideRows = lattice->wideRows;

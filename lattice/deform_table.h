@@ -38,11 +38,13 @@
  *         wideRows + 3 rounded up; the rest repeat the last row and are
  *         never read), d = X or Y.
  *
- * Invariants: a table belongs to exactly one LatticeData (its
- * deformTableOwner is that record); it is used only while it matches the
- * record's current cage: same cageGeneration, same evalPoints array (and
- * widened grid), same segments and grid dimensions.  Anything else sends
- * deformation down the direct path, which reads evalPoints itself.
+ * Invariants: a table belongs to exactly one LatticeData, the record whose
+ * deformTableOwner holds its own address (a field-by-field copy of the
+ * record points at the table but does not own it); it is used only while
+ * it matches the record's current cage: same cageGeneration, same
+ * evalPoints array (and widened grid), same segments and grid dimensions.
+ * Anything else sends deformation down the direct path, which reads
+ * evalPoints itself.
  *
  * Ownership: the lattice record owns its table; destroyLatticeData() frees
  * it.  markLatticeCageChanged() (lattice_data.h) is the only function that
@@ -71,7 +73,6 @@ typedef struct DeformTable {
   int32_t columns;           /* Box: sx + 3 columns; Wide: wideColumns cells */
   int32_t rows;              /* lane stride, a multiple of 4: Box >= sy + 3;
                                 Wide >= wideRows + 3 */
-  int32_t layers;            /* Box: sz segments; Wide: 1 */
   size_t capacity;           /* doubles allocated in `coefficients` */
   double* coefficients;      /* layout above; capacity doubles */
 } DeformTable;

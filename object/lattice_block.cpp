@@ -374,6 +374,8 @@ void finishLatticeLoad(LatticeData* lattice, StagedPoints* staged) {
   clearStagedPoints(staged);
   if (!installed) initLatticeData(lattice);
   lattice->screenReinit = SCREEN_REINIT_NONE;
+  // The loaded cage replaced the one the deformation table was built from.
+  markLatticeCageChanged(lattice);
   lattice->timeChanged = 1;
   setLatticeDescription(lattice);
 }

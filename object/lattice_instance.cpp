@@ -215,6 +215,9 @@ LWError LatticeCustomCopy(LWInstance to, LWInstance from) {
     initLatticeData(dst);
   }
   dst->screenReinit = SCREEN_REINIT_NONE;
+  // The copied cage is new to this record: its deformation table must be
+  // its own, built from these points.
+  markLatticeCageChanged(dst);
   dst->timeChanged = 1;
   refreshLWEnvelopeForThisLattice(dst, services->envelopeFuncs);
   setLatticeDescription(dst);

@@ -11,4 +11,9 @@ mkdir -p "$WINEPREFIX"
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
+# Make the Wine prefix once before the tests, so parallel first starts do
+# not race to create it.
+wine="$(grep -E '^CAGEWARP_WINE:' build/windows/CMakeCache.txt | cut -d= -f2)"
+"$wine" wineboot --init >/dev/null 2>&1 || true
+"$(dirname "$wine")/wineserver" -w 2>/dev/null || true
 ctest --preset windows -j "$jobs"

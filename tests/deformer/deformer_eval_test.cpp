@@ -18,7 +18,7 @@ using DeformerEval = DeformerHost;
 constexpr Vec3 kInside{0.1, 0.2, 0.3};
 
 TEST_F(DeformerEval, ObjectOutsideEveryGroupIsUnchanged) {
-  LatticeSetup other = translatedLattice({1, 0, 0});
+  LatticeSpec other = translatedLattice({1, 0, 0});
   other.group = "other";
   addLattice(other);
   const LWItemID object = addObject({kInside});
@@ -45,7 +45,7 @@ TEST_F(DeformerEval, BoxMovesAreAveragedScreenMovesAdded) {
   applyDeformer(object);
   EXPECT_TRUE(near3(deform(object)[0], {1.1, 0.2, 0.3}));
 
-  LatticeSetup screen = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
+  LatticeSpec screen = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
   screen.projection = PROJECTION_ORTHOGRAPHIC;
   screen.group = "screens";
   addLattice(screen);
@@ -59,7 +59,7 @@ TEST_F(DeformerEval, ScreenLatticesActOnTheResultOfTheBoxPass) {
   // The Box lattice moves the point from outside the Screen lattice's
   // (flat) grid into it... the Screen lattice then moves what it receives.
   addLattice(translatedLattice({0.5, 0, 0}));
-  LatticeSetup screen = translatedLattice({0, 0.25, 0}, LATTICE_SCREEN);
+  LatticeSpec screen = translatedLattice({0, 0.25, 0}, LATTICE_SCREEN);
   screen.projection = PROJECTION_ORTHOGRAPHIC;
   addLattice(screen);
   const LWItemID object = addObject({kInside, {5, 5, 5}});
@@ -84,9 +84,9 @@ TEST_F(DeformerEval, LatticePlacementCarriesPointsIntoItsFrame) {
 }
 
 TEST_F(DeformerEval, WeightsScaleAndSkip) {
-  LatticeSetup setup = translatedLattice({1, 0, 0});
-  setup.weightMap = "Weight";
-  addLattice(setup);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.weightMap = "Weight";
+  addLattice(layout);
   const LWItemID object =
       addObject({kInside, kInside, kInside, kInside, kInside}, {{"Weight", {{0, 5e-8f}, {1, 0.5f}, {2, 1.0f}, {4, -1.0f}}}});
   applyDeformer(object);
@@ -100,7 +100,7 @@ TEST_F(DeformerEval, WeightsScaleAndSkip) {
 
 TEST_F(DeformerEval, AFailedReadSkipsOnlyThatLatticeForThatPoint) {
   addLattice(translatedLattice({1, 0, 0}));
-  LatticeSetup mapped = translatedLattice({0, 1, 0});
+  LatticeSpec mapped = translatedLattice({0, 1, 0});
   mapped.weightMap = "Weight";
   addLattice(mapped);
   const LWItemID object = addObject({kInside, kInside}, {{"Weight", {{1, 1.0f}}}});
@@ -113,9 +113,9 @@ TEST_F(DeformerEval, AFailedReadSkipsOnlyThatLatticeForThatPoint) {
 }
 
 TEST_F(DeformerEval, AMapTheObjectLacksMeansWeightOne) {
-  LatticeSetup setup = translatedLattice({1, 0, 0});
-  setup.weightMap = "Elsewhere";
-  addLattice(setup);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.weightMap = "Elsewhere";
+  addLattice(layout);
   const LWItemID object = addObject({kInside}, {{"Weight", {{0, 0.5f}}}});
   applyDeformer(object);
   EXPECT_TRUE(near3(deform(object)[0], {1.1, 0.2, 0.3}));
@@ -128,10 +128,10 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
     SCOPED_TRACE(build);
     cwhost::Host& h = host;
     h.setBuildNumber(build);
-    LatticeSetup setup = translatedLattice({1, 0, 0});
-    setup.group = "g" + std::to_string(build);
-    setup.weightMap = "Gewicht-sjis";
-    addLattice(setup);
+    LatticeSpec layout = translatedLattice({1, 0, 0});
+    layout.group = "g" + std::to_string(build);
+    layout.weightMap = "Gewicht-sjis";
+    addLattice(layout);
     auto mesh = std::make_shared<cwhost::Mesh>();
     mesh->points = {kInside};
     cwhost::VertexMap map;
@@ -141,7 +141,7 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
     map.values[0] = {0.5f};
     mesh->vmaps.push_back(map);
     const LWItemID object = h.addObject("Object", mesh);
-    setGroup(applyDeformer(object), setup.group.c_str());
+    setGroup(applyDeformer(object), layout.group.c_str());
     // Old builds look "Gewicht-sjis" up in the mesh, miss, and use weight 1.
     EXPECT_TRUE(near3(deform(object)[0], build == 3211 ? Vec3{0.6, 0.2, 0.3} : Vec3{1.1, 0.2, 0.3}));
   }
@@ -150,9 +150,9 @@ TEST_F(DeformerEval, NewerHostsResolveMapNamesThroughTheSceneList) {
 TEST_F(DeformerEval, PerspectiveProjectionMovesOnlyPointsBeyondTheCamera) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
   host.placeItem(camera, {0, 0, -10});
-  LatticeSetup setup = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
-  setup.camera = camera;
-  addLattice(setup);
+  LatticeSpec layout = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
+  layout.camera = camera;
+  addLattice(layout);
   const LWItemID object = addObject({{0.1, 0.2, 10}, {0.1, 0.2, -20}, {0.1, 0.2, -10}, {0.1, 0.2, -9.9995}});
   applyDeformer(object);
   const std::vector<Vec3> out = deform(object);
@@ -165,10 +165,10 @@ TEST_F(DeformerEval, PerspectiveProjectionMovesOnlyPointsBeyondTheCamera) {
 }
 
 TEST_F(DeformerEval, AffectAllGroupsReachesEveryDeformer) {
-  LatticeSetup setup = translatedLattice({1, 0, 0});
-  setup.group = "nobody";
-  setup.affectAllGroups = 1;
-  addLattice(setup);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.group = "nobody";
+  layout.affectAllGroups = 1;
+  addLattice(layout);
   const LWItemID a = addObject({kInside}, {}, "A");
   const LWItemID b = addObject({kInside}, {}, "B");
   setGroup(applyDeformer(a), "legs");
@@ -188,10 +188,10 @@ TEST_F(DeformerEval, PointsThatAreNotFiniteArePassedThrough) {
 }
 
 TEST_F(DeformerEval, KeysAnimateTheDeformationOverTime) {
-  LatticeSetup setup;
-  setup.keys = {LatticeSetup::Key{0.0f, 0, nullptr},
-               LatticeSetup::Key{1.0f, 0, [](int32_t, int32_t, int32_t) { return Vec3{0, 2, 0}; }}};
-  addLattice(setup);
+  LatticeSpec layout;
+  layout.keys = {LatticeSpec::Key{0.0f, 0, nullptr},
+               LatticeSpec::Key{1.0f, 0, [](int32_t, int32_t, int32_t) { return Vec3{0, 2, 0}; }}};
+  addLattice(layout);
   const LWItemID object = addObject({kInside});
   applyDeformer(object);
   EXPECT_TRUE(near3(deform(object)[0], kInside, 1e-12));

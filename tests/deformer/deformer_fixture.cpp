@@ -5,7 +5,7 @@
 
 using cwhost::Vec3;
 
-LatticeData* DeformerHost::addLattice(const LatticeSetup& setup, const Vec3& position, const Vec3& rotation,
+LatticeData* DeformerHost::addLattice(const LatticeSpec& layout, const Vec3& position, const Vec3& rotation,
                                       uint64_t* key) {
   const LWItemID item = host.addItem(cwhost::ItemKind::Null, "Lattice");
   host.placeItem(item, position, rotation);
@@ -13,7 +13,7 @@ LatticeData* DeformerHost::addLattice(const LatticeSetup& setup, const Vec3& pos
   const uint64_t made = host.applyServer(item, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp", &error);
   EXPECT_NE(made, 0u) << error;
   if (made == 0) return nullptr;
-  EXPECT_TRUE(host.loadInstance(made, makeLatticeBlock(setup), &error)) << error;
+  EXPECT_TRUE(host.loadInstance(made, makeLatticeBlock(layout), &error)) << error;
   if (key != nullptr) *key = made;
   return static_cast<LatticeData*>(host.instance(made)->instance);
 }

@@ -14,7 +14,7 @@
 #include "deformer/deformer.h"
 #include "tests/support/lattice_block.h"
 
-using cwtest::LatticeSetup;
+using cwtest::LatticeSpec;
 using cwtest::makeLatticeBlock;
 using cwtest::translatedLattice;
 #include "host/host.h"
@@ -68,8 +68,8 @@ class DeformerHost : public ::testing::Test {
   const LWDisplacementHandler& handlerOf(uint64_t key) { return host.instance(key)->blocks->displacement; }
 
   // A Lattice object on a new null placed at `position` with rotation
-  // (heading, pitch, bank), loaded from setup's block.  Its key in *key.
-  LatticeData* addLattice(const LatticeSetup& setup, const cwhost::Vec3& position = {0, 0, 0},
+  // (heading, pitch, bank), loaded from layout's block.  Its key in *key.
+  LatticeData* addLattice(const LatticeSpec& layout, const cwhost::Vec3& position = {0, 0, 0},
                           const cwhost::Vec3& rotation = {0, 0, 0}, uint64_t* key = nullptr);
 
   // The deformed positions (object coordinates) after a deformation pass.

@@ -48,9 +48,9 @@ TEST_F(DeformerScene, ALatticeDestroyedAfterTheNewTimeIsNeverRead) {
 
 TEST_F(DeformerScene, EveryDeformerDropsTheDestroyedLattice) {
   uint64_t latticeKey = 0;
-  LatticeSetup setup = translatedLattice({1, 0, 0});
-  setup.affectAllGroups = 1;
-  addLattice(setup, {0, 0, 0}, {0, 0, 0}, &latticeKey);
+  LatticeSpec layout = translatedLattice({1, 0, 0});
+  layout.affectAllGroups = 1;
+  addLattice(layout, {0, 0, 0}, {0, 0, 0}, &latticeKey);
   const LWItemID a = addObject({kInside}, {}, "A");
   const LWItemID b = addObject({kInside}, {}, "B");
   const uint64_t keyA = applyDeformer(a);
@@ -99,11 +99,11 @@ TEST_F(DeformerScene, CloningAnObjectRenumbersABoxOnlyGroup) {
 
 TEST_F(DeformerScene, GroupsWithScreenLatticesOrNoLatticeKeepTheirName) {
   const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
-  LatticeSetup screen = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
+  LatticeSpec screen = translatedLattice({1, 0, 0}, LATTICE_SCREEN);
   screen.camera = camera;
   screen.group = "mixed";
   addLattice(screen);
-  LatticeSetup box = translatedLattice({1, 0, 0});
+  LatticeSpec box = translatedLattice({1, 0, 0});
   box.group = "mixed";
   addLattice(box);
   const LWItemID object = addObject({kInside});
@@ -133,15 +133,15 @@ TEST(DeformerSceneFile, OneMovedCagePointSurvivesSavingAndLoading) {
   {
     cwhost::Host host;
     ASSERT_GE(host.loadModule(CAGEWARP_MODULE_PATH, &error), 0) << error;
-    LatticeSetup setup;
-    setup.group = "saved";
-    setup.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
+    LatticeSpec layout;
+    layout.group = "saved";
+    layout.keys[0].move = [](int32_t i, int32_t j, int32_t k) {
       return i == 2 && j == 1 && k == 0 ? Vec3{0.25, -0.5, 0.125} : Vec3{0, 0, 0};
     };
     const LWItemID latticeItem = host.addItem(cwhost::ItemKind::Null, "Lattice");
     host.placeItem(latticeItem, {3, 0, 0});
     const uint64_t latticeKey = host.applyServer(latticeItem, LWCLASS_CUSTOMOBJ_HANDLER, "VKS_Cagewarp", &error);
-    ASSERT_TRUE(host.loadInstance(latticeKey, makeLatticeBlock(setup), &error)) << error;
+    ASSERT_TRUE(host.loadInstance(latticeKey, makeLatticeBlock(layout), &error)) << error;
 
     auto mesh = std::make_shared<cwhost::Mesh>();
     mesh->points = {restPoint, {0, 0, 0}};

@@ -90,34 +90,54 @@ inline std::vector<std::array<double, 3>> probePoints(const LatticeData* l, std:
   return out;
 }
 
-// Every point through both paths: same inside/outside answer, outside
-// points untouched, inside points within the tolerance.
-inline ::testing::AssertionResult fastMatchesDirect(const LatticeData* l,
-                                                    const std::vector<std::array<double, 3>>& points) {
+// The direct path's answer for one point: inside or not, and where to.
+struct DirectResult {
+  int inside;
+  std::array<double, 3> point;
+};
+
+inline std::vector<DirectResult> directResults(const LatticeData* l, const std::vector<std::array<double, 3>>& points) {
+  std::vector<DirectResult> out;
+  for (const auto& point : points) {
+    DirectResult r{0, point};
+    r.inside = displaceWithLatticeDirect(l, r.point.data());
+    out.push_back(r);
+  }
+  return out;
+}
+
+// Every point through the fast path against the direct path's answers:
+// same inside/outside answer, outside points untouched, inside points
+// within the tolerance.
+inline ::testing::AssertionResult fastMatches(const LatticeData* l, const std::vector<std::array<double, 3>>& points,
+                                              const std::vector<DirectResult>& direct) {
   if (latticeDeformTable(l, DEFORM_TABLE_BOX) == nullptr) {
     return ::testing::AssertionFailure() << "no current table: nothing fast to test";
   }
   const double tolerance = kFastTolerance * largestSize(l);
   for (size_t n = 0; n < points.size(); ++n) {
     std::array<double, 3> fast = points[n];
-    std::array<double, 3> direct = points[n];
     const int fastInside = displaceWithLattice(l, fast.data());
-    const int directInside = displaceWithLatticeDirect(l, direct.data());
-    if (fastInside != directInside) {
-      return ::testing::AssertionFailure() << "point " << n << ": inside " << fastInside << " vs " << directInside;
+    if (fastInside != direct[n].inside) {
+      return ::testing::AssertionFailure() << "point " << n << ": inside " << fastInside << " vs " << direct[n].inside;
     }
     for (int a = 0; a < 3; ++a) {
-      const bool same = directInside ? std::fabs(fast[a] - direct[a]) <= tolerance
-                                     : std::memcmp(&fast[a], &points[n][a], sizeof(double)) == 0;
+      const bool same = fastInside ? std::fabs(fast[a] - direct[n].point[a]) <= tolerance
+                                   : std::memcmp(&fast[a], &points[n][a], sizeof(double)) == 0;
       if (!same) {
         return ::testing::AssertionFailure() << "point " << n << " (" << points[n][0] << ", " << points[n][1] << ", "
                                              << points[n][2] << ") coordinate " << a << ": fast " << fast[a]
-                                             << " direct " << direct[a] << " differ by "
-                                             << std::fabs(fast[a] - direct[a]) << " > " << tolerance;
+                                             << " direct " << direct[n].point[a] << " differ by "
+                                             << std::fabs(fast[a] - direct[n].point[a]) << " > " << tolerance;
       }
     }
   }
   return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult fastMatchesDirect(const LatticeData* l,
+                                                    const std::vector<std::array<double, 3>>& points) {
+  return fastMatches(l, points, directResults(l, points));
 }
 
 // The same for the widened grid of a Screen lattice (always deformed).

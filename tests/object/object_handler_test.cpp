@@ -185,7 +185,7 @@ TEST_F(ObjectHandlerTest, DestroyRemovesEnvelopeRingClientAndTellsTheTool) {
   ring()->detach(RING_TOPIC_EDIT_TOOL, &tool);
 }
 
-TEST_F(ObjectHandlerTest, RemovingTheItemDestroysEnvelopeFirstThenTheLattice) {
+TEST_F(ObjectHandlerTest, RemovingTheItemEndsTheLattice) {
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   host.removeItem(item);  // envelope events and destroy in the host's order
@@ -209,25 +209,6 @@ TEST_F(ObjectHandlerTest, ChangeIDFollowsItsItemAndCamera) {
   EXPECT_EQ(l->cameraID, 0u);
   EXPECT_EQ(l->cameraIndex, 0);
   EXPECT_EQ(host.usedItems(key), std::vector<LWItemID>{otherItem});
-}
-
-TEST_F(ObjectHandlerTest, FlagsAskForTheViewportNumber) {
-  uint64_t key = 0;
-  addLatticeItem("Box", &key);
-  const cwhost::Instance* instance = host.instance(key);
-  ASSERT_NE(instance->blocks->custom.flags, nullptr);
-  EXPECT_EQ(instance->blocks->custom.flags(instance->instance), LWCOF_VIEWPORT_INDEX);
-}
-
-TEST_F(ObjectHandlerTest, NewTimeRecordsTheTimeAndMarksForRefresh) {
-  uint64_t key = 0;
-  addLatticeItem("Box", &key);
-  LatticeData* l = lattice(key);
-  l->timeChanged = 0;
-  host.callNewTime(key, 1.5);
-  EXPECT_EQ(l->notEvaluated, 0u);
-  EXPECT_EQ(l->timeChanged, 1u);
-  EXPECT_EQ(l->currentTime, 1.5);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using cwhost::Vec3;
 
 // A lattice as its scene block describes it: settings, and keys given as
 // a move of every cage point from the regular rest grid.
-struct LatticeSetup {
+struct LatticeSpec {
   int32_t type = LATTICE_BOX;
   int32_t projection = PROJECTION_PERSPECTIVE;
   int32_t affectAllGroups = 0;
@@ -42,19 +42,19 @@ namespace detail {
 
 // The rest grid: the box of `size` centred on the origin, X fastest; a
 // Screen lattice is one flat layer at Z = 0.
-inline std::vector<Vec3> restGrid(const LatticeSetup& setup) {
+inline std::vector<Vec3> restGrid(const LatticeSpec& layout) {
   std::vector<Vec3> grid;
-  const int32_t layers = setup.type == LATTICE_SCREEN ? 0 : setup.segments[2];
+  const int32_t layers = layout.type == LATTICE_SCREEN ? 0 : layout.segments[2];
   for (int32_t k = 0; k <= layers; ++k)
-    for (int32_t j = 0; j <= setup.segments[1]; ++j)
-      for (int32_t i = 0; i <= setup.segments[0]; ++i) {
+    for (int32_t j = 0; j <= layout.segments[1]; ++j)
+      for (int32_t i = 0; i <= layout.segments[0]; ++i) {
         const int32_t n[3] = {i, j, k};
         Vec3 p{};
         for (int a = 0; a < 3; ++a) {
-          const double size = static_cast<double>(setup.size[a]);
-          p[a] = -size / 2.0 + size * n[a] / setup.segments[a];
+          const double size = static_cast<double>(layout.size[a]);
+          p[a] = -size / 2.0 + size * n[a] / layout.segments[a];
         }
-        if (setup.type == LATTICE_SCREEN) p[2] = 0.0;
+        if (layout.type == LATTICE_SCREEN) p[2] = 0.0;
         grid.push_back(p);
       }
   return grid;
@@ -66,39 +66,39 @@ inline void putTriple(Block& block, const Vec3& p) {
 
 }  // namespace detail
 
-// The block a Lattice object writes for `setup` (the tagged form).
-inline Block makeLatticeBlock(const LatticeSetup& setup) {
+// The block a Lattice object writes for `layout` (the tagged form).
+inline Block makeLatticeBlock(const LatticeSpec& layout) {
   Block b;
   auto fp = [&](float v) { b.push_back(BlockValue::makeFP(v)); };
   auto i4 = [&](int32_t v) { b.push_back(BlockValue::makeI4(v)); };
   fp(2.03f);
   i4(1);
   i4(DISPLAY_SOLID);
-  b.push_back(BlockValue::makeStr(setup.group));
-  i4(setup.weightMap.empty() ? 0 : 1);
-  b.push_back(BlockValue::makeStr(setup.weightMap));
+  b.push_back(BlockValue::makeStr(layout.group));
+  i4(layout.weightMap.empty() ? 0 : 1);
+  b.push_back(BlockValue::makeStr(layout.weightMap));
   for (float c : {0.24f, 0.92f, 1.0f, 0.0f, 0.0f, 0.0f, 0.12f}) fp(c);
-  for (int32_t s : setup.segments) i4(s);
-  for (float s : setup.size) fp(s);
+  for (int32_t s : layout.segments) i4(s);
+  for (float s : layout.size) fp(s);
   i4(-40);
   fp(16.0f);
   i4(3);
-  i4(setup.type);
-  i4(setup.projection);
-  i4(setup.affectAllGroups);
-  b.push_back(BlockValue::makeU4(static_cast<uint32_t>(setup.camera)));
+  i4(layout.type);
+  i4(layout.projection);
+  i4(layout.affectAllGroups);
+  b.push_back(BlockValue::makeU4(static_cast<uint32_t>(layout.camera)));
   i4(2);
-  const std::vector<Vec3> rest = detail::restGrid(setup);
+  const std::vector<Vec3> rest = detail::restGrid(layout);
   i4(static_cast<int32_t>(rest.size()));
   for (const Vec3& p : rest) detail::putTriple(b, p);
-  for (const LatticeSetup::Key& key : setup.keys) {
+  for (const LatticeSpec::Key& key : layout.keys) {
     fp(key.time);
     i4(key.corner);
     size_t n = 0;
-    const int32_t layers = setup.type == LATTICE_SCREEN ? 0 : setup.segments[2];
+    const int32_t layers = layout.type == LATTICE_SCREEN ? 0 : layout.segments[2];
     for (int32_t k = 0; k <= layers; ++k)
-      for (int32_t j = 0; j <= setup.segments[1]; ++j)
-        for (int32_t i = 0; i <= setup.segments[0]; ++i, ++n) {
+      for (int32_t j = 0; j <= layout.segments[1]; ++j)
+        for (int32_t i = 0; i <= layout.segments[0]; ++i, ++n) {
           Vec3 p = rest[n];
           if (key.move) {
             const Vec3 d = key.move(i, j, k);
@@ -114,11 +114,11 @@ inline Block makeLatticeBlock(const LatticeSetup& setup) {
 
 // A lattice whose every cage point is moved by `by` in every key: the whole
 // cage translated, which moves every point inside it by exactly `by`.
-inline LatticeSetup translatedLattice(const Vec3& by, int32_t type = LATTICE_BOX) {
-  LatticeSetup setup;
-  setup.type = type;
-  setup.keys[0].move = [by](int32_t, int32_t, int32_t) { return by; };
-  return setup;
+inline LatticeSpec translatedLattice(const Vec3& by, int32_t type = LATTICE_BOX) {
+  LatticeSpec layout;
+  layout.type = type;
+  layout.keys[0].move = [by](int32_t, int32_t, int32_t) { return by; };
+  return layout;
 }
 
 }  // namespace cwtest
