@@ -111,7 +111,8 @@ inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) 
   const Vd weight1 = mulAdd(a1, d0, a2 * d3);
   const Vd weight3 = a2 * d;
   for (int c = 0; c < 3; ++c) {
-    out[c] = mulAdd(weight3, e3[c], mulAdd(weight1, e1[c], mulAdd(weight0, e0[c], mulAdd(w.h01, p[2][c], w.h00 * p[1][c]))));
+    const Vd points = mulAdd(w.h01, p[2][c], w.h00 * p[1][c]);
+    out[c] = mulAdd(weight3, e3[c], mulAdd(weight1, e1[c], mulAdd(weight0, e0[c], points)));
   }
 }
 
