@@ -2,10 +2,12 @@
 #include "host/cli.h"
 
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "host/cli_scene.h"
 #include "host/host.h"
 
 namespace cwhost {
@@ -19,6 +21,9 @@ const char kUsage[] =
     "\n"
     "commands:\n"
     "  info MODULE    show a module's descriptor and server table\n"
+    "  run SCENE      run a scene through its frames and write the deformed\n"
+    "                 objects (--module MODULE, --frames A-B, --out DIR)\n"
+    "  save SCENE OUT load a scene and save it again\n"
     "  help           show this text (also --help, -h)\n"
     "\n"
     "Run 'cagewarp-host COMMAND --help' for a command's own help.\n"
@@ -95,6 +100,8 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     return kExitOk;
   }
   if (command == "info") return runInfo(args, out, err);
+  if (command == "run") return runRunCommand(args, out, err, &err == &std::cerr && stderrIsTerminal());
+  if (command == "save") return runSaveCommand(args, out, err);
   err << "cagewarp-host: unknown command \"" << command << "\"\n" << kUsage;
   return kExitUsage;
 }

@@ -277,10 +277,19 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
   const LWItemID id = object.id;
   if (object.mesh == nullptr) return;
   const std::shared_ptr<Mesh> mesh = object.mesh;
-  std::vector<Vec3> positions = mesh->points;
   const double now = scene_.time.currentTime;
   const Affine world = worldPlacement(id, now);
   const Affine toObject = world.inverse();
+  // A pass touches every point a few times; for big meshes the cost is in
+  // memory, so the item's two result buffers are rotated rather than made
+  // anew: the working positions take the storage of the world positions
+  // (recomputed at the end), and the mesh info every handler sees holds the
+  // previous pass's result by moving it, not copying it.
+  std::vector<Vec3> positions = std::move(object.deformedWorld);
+  positions.assign(mesh->points.begin(), mesh->points.end());
+  MeshInfoData info(mesh, std::move(object.deformed), false);
+  object.deformed.clear();
+  object.deformedWorld.clear();
   for (uint64_t key : itemInstances(id, LWCLASS_DISPLACEMENT_HANDLER)) {
     Instance* inst = instance(key);
     if (inst == nullptr) continue;
@@ -291,8 +300,10 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     if (handler.evaluate == nullptr) continue;
     const uint32_t flags = handler.flags != nullptr ? handler.flags(inst->instance) : 0u;
     const bool inWorld = (flags & LWDMF_WORLD) != 0;
-    const Item* current = item(id);
-    MeshInfoData info(mesh, current != nullptr ? current->deformed : mesh->points, false);
+    // Instances are only ever made (a new key) or destroyed (one fewer):
+    // while neither happened, the instance evaluated is still alive.
+    const size_t instanceCount = instances_.size();
+    const uint64_t nextKey = nextInstanceKey_;
     for (size_t i = 0; i < positions.size(); ++i) {
       LWDisplacementAccess access{};
       for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
@@ -303,14 +314,17 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
       handler.evaluate(inst->instance, &access);
       const Vec3 out{access.source[0], access.source[1], access.source[2]};
       positions[i] = inWorld ? toObject.apply(out) : out;
-      if (instance(key) == nullptr) break;  // destroyed from inside its own evaluate
+      if (instances_.size() != instanceCount || nextInstanceKey_ != nextKey) {
+        if (instance(key) == nullptr) break;  // destroyed from inside its own evaluate
+      }
     }
   }
   Item* it = item(id);
   if (it == nullptr) return;
-  it->deformed = positions;
+  it->deformedWorld = std::move(info.other);
   it->deformedWorld.resize(positions.size());
   for (size_t i = 0; i < positions.size(); ++i) it->deformedWorld[i] = world.apply(positions[i]);
+  it->deformed = std::move(positions);
 }
 
 void Host::deformObject(LWItemID id) {

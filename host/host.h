@@ -147,6 +147,7 @@ class Host {
 
   /* Queued refreshes run when the outermost operation ends (default on). */
   void setAutoRefresh(bool on) { autoRefresh_ = on; }
+  bool autoRefresh() const { return autoRefresh_; }
 
   /* Answers to questions ("Info Messages 2" okCancel / yesNo /
    * yesNoCancel), used in order; when the script is empty the default

@@ -123,6 +123,11 @@ inline constexpr int32_t DEFORMER_EVENT_COLLECT_GROUP = 3; /* as 2, if groupName
  * groupName already equals name (the caller then needs no rename). */
 inline constexpr int32_t DEFORMER_EVENT_FIND_FOR_APPLY = 5;
 inline constexpr int32_t DEFORMER_EVENT_HIGHEST_INDEX = 20;/* as LATTICE_EVENT_HIGHEST_INDEX */
+/* Record: the LatticeData being destroyed (not a RingQuery).  Sent by the
+ * Lattice object's destroy before the record is freed: every Deformer drops
+ * the lattice from the list it gathered at the last new time, so that the
+ * evaluations until the next new time never read a freed lattice. */
+inline constexpr int32_t DEFORMER_EVENT_LATTICE_GONE = 10;
 
 /* ---- RING_TOPIC_EDIT_TOOL events (answered by the Edit tool) --------------- */
 

@@ -29,6 +29,8 @@ const LWServerTag srvtag2[] = {
 //   {LWCLASS_LAYOUT_TOOL, CAGEWARP_TOOL_SERVER_NAME, LatticeEditToolHandler, srvtag1},
 //   {LWCLASS_LAYOUT_GENERIC, CAGEWARP_ADD_SERVER_NAME, AddNewLatticeCustom, srvtag2},
 const LWServerRecord ServerDesc[] = {
+    {LWCLASS_CUSTOMOBJ_HANDLER, CAGEWARP_SERVER_NAME, LatticeCustomHandler, nullptr},
+    {LWCLASS_DISPLACEMENT_HANDLER, CAGEWARP_SERVER_NAME, CagewarpHandler, nullptr},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

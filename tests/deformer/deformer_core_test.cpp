@@ -1,0 +1,135 @@
+// The Deformer's core on records built here: the Box-first partition,
+// dropping a destroyed lattice, and points no host would normally send.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "deformer/deformer.h"
+#include "lattice/cage_key.h"
+#include "lattice/screen.h"
+
+namespace {
+
+class DeformerList : public ::testing::Test {
+ protected:
+  void TearDown() override { freeDeformerLattices(&deformer); }
+
+  // Lists one lattice record per kind letter ('B' Box, 'S' Screen).
+  void list(const char* kinds) {
+    const int32_t n = static_cast<int32_t>(std::strlen(kinds));
+    ASSERT_TRUE(ensureDeformerCapacity(&deformer, n));
+    records.assign(static_cast<size_t>(n), LatticeData{});
+    for (int32_t i = 0; i < n; ++i) {
+      records[static_cast<size_t>(i)].type = kinds[i] == 'S' ? LATTICE_SCREEN : LATTICE_BOX;
+      deformer.lattices[i] = &records[static_cast<size_t>(i)];
+      deformer.weightMaps[i] = 100 + static_cast<LWVMapID>(i);  // tells entries apart
+    }
+    deformer.latticeCount = n;
+  }
+
+  void expectBoxFirst() {
+    ASSERT_EQ(deformer.boxCount + deformer.screenCount, deformer.latticeCount);
+    for (int32_t i = 0; i < deformer.latticeCount; ++i) {
+      EXPECT_EQ(deformer.lattices[i]->type, i < deformer.boxCount ? LATTICE_BOX : LATTICE_SCREEN) << i;
+      // Each weight map stays with its lattice.
+      EXPECT_EQ(deformer.weightMaps[i], 100 + static_cast<LWVMapID>(deformer.lattices[i] - records.data()));
+    }
+  }
+
+  DeformerInstance deformer{};
+  std::vector<LatticeData> records;
+};
+
+TEST_F(DeformerList, PartitionPutsBoxLatticesFirst) {
+  for (const char* kinds : {"", "B", "S", "BS", "SB", "SSB", "BSB", "SBSB", "SSSS", "BBBB", "SBBSSBS"}) {
+    SCOPED_TRACE(kinds);
+    list(kinds);
+    partitionDeformerLattices(&deformer);
+    int32_t boxes = 0;
+    for (const char* k = kinds; *k != '\0'; ++k) boxes += *k == 'B';
+    EXPECT_EQ(deformer.boxCount, boxes);
+    // The partition swaps lattices, not weight maps: only the lattice
+    // order is checked here, the maps are filled after it.
+    for (int32_t i = 0; i < deformer.latticeCount; ++i)
+      EXPECT_EQ(deformer.lattices[i]->type, i < boxes ? LATTICE_BOX : LATTICE_SCREEN);
+  }
+}
+
+TEST_F(DeformerList, DroppingALatticeKeepsTheOrderAndTheMaps) {
+  list("BBSS");
+  partitionDeformerLattices(&deformer);
+  const LatticeData* box = deformer.lattices[0];
+  const LatticeData* screen = deformer.lattices[3];
+  EXPECT_EQ(dropDeformerLattice(&deformer, box), 1);
+  EXPECT_EQ(deformer.boxCount, 1);
+  EXPECT_EQ(deformer.screenCount, 2);
+  expectBoxFirst();
+  EXPECT_EQ(dropDeformerLattice(&deformer, screen), 1);
+  EXPECT_EQ(deformer.screenCount, 1);
+  expectBoxFirst();
+  EXPECT_EQ(dropDeformerLattice(&deformer, screen), 0);
+  EXPECT_EQ(dropDeformerLattice(&deformer, nullptr), 0);
+  EXPECT_EQ(deformer.latticeCount, 2);
+  for (int32_t i = 0; i < deformer.latticeCount; ++i) {
+    EXPECT_NE(deformer.lattices[i], box);
+    EXPECT_NE(deformer.lattices[i], screen);
+  }
+}
+
+TEST_F(DeformerList, GrowingMakesRoomWithSlackAndEmptiesTheList) {
+  list("BS");
+  EXPECT_EQ(deformer.capacity, 2);
+  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 2));
+  EXPECT_EQ(deformer.latticeCount, 2);  // no growth: the list stays
+  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 3));
+  EXPECT_EQ(deformer.capacity, 3);
+  EXPECT_EQ(deformer.latticeCount, 0);
+  // The slack is there to be written.
+  for (int32_t i = 0; i < 3 + DEFORMER_LIST_SLACK; ++i) deformer.lattices[i] = nullptr;
+}
+
+TEST(DeformerPoint, CoordinatesThatDoNotSumToAFiniteNumberPassThrough) {
+  // An Orthographic Screen lattice moves every point of its plane, even far
+  // outside its grid: an infinite coordinate would come back as NaN.
+  LatticeData screen{};
+  screen.type = LATTICE_SCREEN;
+  screen.projectionType = PROJECTION_ORTHOGRAPHIC;
+  screen.segments[0] = screen.segments[1] = screen.segments[2] = 2;
+  screen.size[0] = screen.size[1] = screen.size[2] = 2.0;
+  screen.itemRight[0] = screen.itemUp[1] = screen.itemForward[2] = 1.0;
+  refreshLatticeParm(&screen);
+  ASSERT_NE(initLatticeData(&screen), nullptr);
+  for (int32_t n = 0; n < screen.pointCount; ++n) screen.firstKey->points[3 * n] += 0.5;
+  setEvaluatedCageOtherPosAtTime(&screen, 0.0);
+
+  DeformerInstance deformer{};
+  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 1));
+  deformer.lattices[0] = &screen;
+  deformer.latticeCount = 1;
+  partitionDeformerLattices(&deformer);
+  ASSERT_EQ(deformer.screenCount, 1);
+
+  const double inf = std::numeric_limits<double>::infinity();
+  double far[3] = {inf, 0.0, 0.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, far);
+  EXPECT_EQ(far[0], inf);
+  EXPECT_EQ(far[1], 0.0);
+  double opposite[3] = {inf, -inf, 1.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, opposite);
+  EXPECT_EQ(opposite[0], inf);
+  EXPECT_EQ(opposite[1], -inf);
+  double inside[3] = {0.25, 0.0, 3.0};
+  displaceDeformerPoint(&deformer, nullptr, 1, inside);
+  EXPECT_NEAR(inside[0], 0.75, 1e-12);
+  EXPECT_EQ(inside[2], 3.0);
+
+  freeDeformerLattices(&deformer);
+  destroyLatticeData(&screen);
+}
+
+}  // namespace
