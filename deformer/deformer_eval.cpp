@@ -58,12 +58,15 @@ void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* m
                            double p[3]) {
   assert(deformer != nullptr && p != nullptr);
   if (deformer->latticeCount <= 0) return;
+  // Worked on in locals: p is the host's record, which the lattice calls
+  // could write as far as the compiler knows.
+  const double in[3] = {p[0], p[1], p[2]};
   // NaN and infinite coordinates would come out of the cage as NaN.
-  if (!isfinite(p[0] + p[1] + p[2])) return;
+  if (!isfinite(in[0] + in[1] + in[2])) return;
 
   // Box lattices: every one against the incoming point, the weighted moves
   // of those that hit it averaged.
-  double q[3] = {p[0], p[1], p[2]};
+  double q[3] = {in[0], in[1], in[2]};
   double sum[3] = {0.0, 0.0, 0.0};
   int32_t hits = 0;
   for (int32_t i = 0; i < deformer->boxCount; ++i) {
@@ -71,13 +74,13 @@ void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* m
     double weight;
     if (lattice->evalPoints == nullptr || !getPointWeight(mesh, deformer->weightMaps[i], point, &weight)) continue;
     double local[3];
-    toLatticeLocal(lattice, p, local);
+    toLatticeLocal(lattice, in, local);
     if (!displaceWithLattice(lattice, local)) continue;
-    addWeightedMove(lattice, local, p, weight, sum);
+    addWeightedMove(lattice, local, in, weight, sum);
     ++hits;
   }
   if (hits > 0) {
-    for (int c = 0; c < 3; ++c) q[c] = p[c] + sum[c] / hits;
+    for (int c = 0; c < 3; ++c) q[c] = in[c] + sum[c] / hits;
   }
 
   // Screen lattices: every one against the result of the Box pass, their

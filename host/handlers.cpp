@@ -22,6 +22,13 @@ bool Instance::custom() const { return className == LWCLASS_CUSTOMOBJ_HANDLER; }
 
 namespace {
 
+// Affine::apply without the call and the returned copy: the deformation
+// pass runs it twice per point.
+inline void applyAffine(const Affine& a, const double in[3], double out[3]) {
+  const double x = in[0], y = in[1], z = in[2];
+  for (int r = 0; r < 3; ++r) out[r] = a.m[r][0] * x + a.m[r][1] * y + a.m[r][2] * z + a.t[r];
+}
+
 bool isHandlerClass(const std::string& className) {
   return className == LWCLASS_CUSTOMOBJ_HANDLER || className == LWCLASS_DISPLACEMENT_HANDLER;
 }
@@ -304,16 +311,22 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     // while neither happened, the instance evaluated is still alive.
     const size_t instanceCount = instances_.size();
     const uint64_t nextKey = nextInstanceKey_;
+    LWDisplacementAccess access{};
     for (size_t i = 0; i < positions.size(); ++i) {
-      LWDisplacementAccess access{};
       for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
-      const Vec3 source = inWorld ? world.apply(positions[i]) : positions[i];
-      for (int a = 0; a < 3; ++a) access.source[a] = source[a];
+      if (inWorld) {
+        applyAffine(world, positions[i].data(), access.source);
+      } else {
+        for (int a = 0; a < 3; ++a) access.source[a] = positions[i][a];
+      }
       access.point = meshPointID(i);
-      access.info = &info.info;
+      access.info = &info.info;  // every field set anew: a handler may write any of them
       handler.evaluate(inst->instance, &access);
-      const Vec3 out{access.source[0], access.source[1], access.source[2]};
-      positions[i] = inWorld ? toObject.apply(out) : out;
+      if (inWorld) {
+        applyAffine(toObject, access.source, positions[i].data());
+      } else {
+        for (int a = 0; a < 3; ++a) positions[i][a] = access.source[a];
+      }
       if (instances_.size() != instanceCount || nextInstanceKey_ != nextKey) {
         if (instance(key) == nullptr) break;  // destroyed from inside its own evaluate
       }
@@ -323,7 +336,7 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
   if (it == nullptr) return;
   it->deformedWorld = std::move(info.other);
   it->deformedWorld.resize(positions.size());
-  for (size_t i = 0; i < positions.size(); ++i) it->deformedWorld[i] = world.apply(positions[i]);
+  for (size_t i = 0; i < positions.size(); ++i) applyAffine(world, positions[i].data(), it->deformedWorld[i].data());
   it->deformed = std::move(positions);
 }
 

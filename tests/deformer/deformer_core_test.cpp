@@ -81,18 +81,6 @@ TEST_F(DeformerList, DroppingALatticeKeepsTheOrderAndTheMaps) {
   }
 }
 
-TEST_F(DeformerList, GrowingMakesRoomWithSlackAndEmptiesTheList) {
-  list("BS");
-  EXPECT_EQ(deformer.capacity, 2);
-  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 2));
-  EXPECT_EQ(deformer.latticeCount, 2);  // no growth: the list stays
-  ASSERT_TRUE(ensureDeformerCapacity(&deformer, 3));
-  EXPECT_EQ(deformer.capacity, 3);
-  EXPECT_EQ(deformer.latticeCount, 0);
-  // The slack is there to be written.
-  for (int32_t i = 0; i < 3 + DEFORMER_LIST_SLACK; ++i) deformer.lattices[i] = nullptr;
-}
-
 TEST(DeformerPoint, CoordinatesThatDoNotSumToAFiniteNumberPassThrough) {
   // An Orthographic Screen lattice moves every point of its plane, even far
   // outside its grid: an infinite coordinate would come back as NaN.
