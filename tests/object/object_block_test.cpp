@@ -194,6 +194,21 @@ TEST_F(ObjectBlockTest, BoxAndScreenLatticesReloadToTheSameSettingsPointsAndKeys
   EXPECT_EQ(cageKeys(lattice(box)).size(), 3u);
 }
 
+TEST_F(ObjectBlockTest, LoadingGivesTheCageATableOfItsOwn) {
+  const uint64_t key = newLattice();
+  LatticeData* l = lattice(key);
+  const uint64_t before = l->cageGeneration;
+  load(key, samples::taggedBlock());
+  EXPECT_GT(l->cageGeneration, before);
+  EXPECT_TRUE(ownsCurrentBoxTable(l));
+  // The loaded keys take over at the next refresh.
+  const uint64_t loaded = l->cageGeneration;
+  host.setTime(1.0);
+  host.ringSend(RING_TOPIC_LATTICE, LATTICE_EVENT_REFRESH_FLAG, nullptr);
+  EXPECT_GT(l->cageGeneration, loaded);
+  EXPECT_TRUE(ownsCurrentBoxTable(l));
+}
+
 TEST_F(ObjectBlockTest, LatticeWithoutPointsWritesNoKeySectionAndReloadsFresh) {
   const uint64_t key = newLattice();
   destroyLatticeData(lattice(key));  // as after a failed allocation

@@ -90,6 +90,8 @@ TEST_F(ObjectCopyTest, CarriesSettingsPointsAndKeysWithNewLabels) {
     EXPECT_EQ(keyPoints(copy, c), keyPoints(source, s));
     EXPECT_NE(c->points, s->points);
   }
+  EXPECT_TRUE(ownsCurrentBoxTable(copy));
+  EXPECT_NE(copy->deformTable, source->deformTable);
   EXPECT_EQ(copy->firstKey->label, 1.0);
   EXPECT_EQ(copy->lastKey->label, 1.0 + 1.0 / (1 << 20));
   // The clone's own envelope mirrors the copied keys.
