@@ -30,20 +30,6 @@ void freeCageKeyList(CageKey* key) {
   }
 }
 
-void freeScreenTables(LatticeData* lattice) {
-  free(lattice->wideGrid);
-  free(lattice->outerEdges);
-  free(lattice->columnSpans);
-  free(lattice->rowSpans);
-  lattice->wideGrid = nullptr;
-  lattice->outerEdges = nullptr;
-  lattice->outerEdgeList = nullptr;
-  lattice->columnSpans = nullptr;
-  lattice->rowSpans = nullptr;
-  lattice->wideColumns = lattice->wideRows = 0;
-  lattice->leftSpanCount = lattice->bottomSpanCount = 0;
-}
-
 }  // namespace
 
 void refreshLatticeParm(LatticeData* lattice) {

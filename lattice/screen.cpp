@@ -16,22 +16,6 @@
 
 namespace {
 
-void freeScreenTables(LatticeData* lattice) {
-  free(lattice->wideGrid);
-  free(lattice->outerEdges);
-  free(lattice->columnSpans);
-  free(lattice->rowSpans);
-  lattice->wideGrid = nullptr;
-  lattice->outerEdges = nullptr;
-  lattice->outerEdgeList = nullptr;
-  lattice->columnSpans = nullptr;
-  lattice->rowSpans = nullptr;
-  lattice->wideColumns = 0;
-  lattice->wideRows = 0;
-  lattice->leftSpanCount = 0;
-  lattice->bottomSpanCount = 0;
-}
-
 // Points of the widened grid per row (cells across plus the closing column
 // plus the two ring columns).
 size_t wideStride(const LatticeData* lattice) { return lattice->wideColumns + 3u; }
@@ -277,6 +261,22 @@ void placeExtraRing(LatticeData* lattice) {
 }
 
 }  // namespace
+
+void freeScreenTables(LatticeData* lattice) {
+  free(lattice->wideGrid);
+  free(lattice->outerEdges);
+  free(lattice->columnSpans);
+  free(lattice->rowSpans);
+  lattice->wideGrid = nullptr;
+  lattice->outerEdges = nullptr;
+  lattice->outerEdgeList = nullptr;
+  lattice->columnSpans = nullptr;
+  lattice->rowSpans = nullptr;
+  lattice->wideColumns = 0;
+  lattice->wideRows = 0;
+  lattice->leftSpanCount = 0;
+  lattice->bottomSpanCount = 0;
+}
 
 int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
   assert(lattice != nullptr);

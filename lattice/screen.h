@@ -19,6 +19,10 @@
  * size (the Screen tables are then freed and empty). */
 int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild);
 
+/* Frees the widened grid, the border edges and the span tables, and leaves
+ * the fields empty (null, counts 0).  Safe on a lattice without them. */
+void freeScreenTables(LatticeData* lattice);
+
 /* The Screen part of evaluating the cage at a time: evalPoints must be set.
  * Allocates nothing.  Does nothing for a Box lattice, an empty grid, or a
  * grid laid out for other segments (its re-layout still pending). */
