@@ -353,7 +353,7 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   }
   assert(!inside || boxTableAgreesAround(lattice, table, axis[0].cell, axis[1].cell, axis[2].cell));
 #endif
-  return deformBoxWithTable(table, lattice->restMin, lattice->size, lattice->segmentStep, p);
+  return deformBoxWithTable(table, lattice->restMin, lattice->size, p);
 }
 
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {

@@ -4,7 +4,7 @@
 //   loadu, storeu (unaligned, four doubles), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
-//   both (mask and), maskOf (a bool in every lane), select(mask, a, b),
+//   both (mask and), withLane1(a, b) (a with lane 1 from b), maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
 //   transpose4 (four vectors as the rows of a 4 x 4 matrix).
 //
@@ -47,6 +47,7 @@ inline Vd notZero(Vd a) {
   return {_mm_cmpneq_pd(a.lo, zero), _mm_cmpneq_pd(a.hi, zero)};
 }
 inline Vd both(Vd a, Vd b) { return {_mm_and_pd(a.lo, b.lo), _mm_and_pd(a.hi, b.hi)}; }
+inline Vd withLane1(Vd a, Vd b) { return {_mm_move_sd(b.lo, a.lo), a.hi}; }
 inline Vd maskOf(bool on) {
   const __m128d m = _mm_castsi128_pd(_mm_set1_epi64x(on ? -1 : 0));
   return {m, m};
@@ -106,6 +107,7 @@ inline Vd mulAdd(Vd a, Vd b, Vd c) { return {_mm256_fmadd_pd(a.v, b.v, c.v)}; }
 inline Vd sqrtv(Vd a) { return {_mm256_sqrt_pd(a.v)}; }
 inline Vd notZero(Vd a) { return {_mm256_cmp_pd(a.v, _mm256_setzero_pd(), _CMP_NEQ_UQ)}; }
 inline Vd both(Vd a, Vd b) { return {_mm256_and_pd(a.v, b.v)}; }
+inline Vd withLane1(Vd a, Vd b) { return {_mm256_blend_pd(a.v, b.v, 0x2)}; }
 inline Vd maskOf(bool on) { return {_mm256_castsi256_pd(_mm256_set1_epi64x(on ? -1 : 0))}; }
 inline Vd select(Vd m, Vd a, Vd b) { return {_mm256_blendv_pd(b.v, a.v, m.v)}; }
 template <int L>
@@ -162,10 +164,9 @@ int getDeformKernel(void) {
   return stDeformKernel;
 }
 
-int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3],
-                       const double segmentStep[3], double p[3]) {
-  if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernel(table, restMin, size, segmentStep, p);
-  return sse2::boxKernel(table, restMin, size, segmentStep, p);
+int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3], double p[3]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernel(table, restMin, size, p);
+  return sse2::boxKernel(table, restMin, size, p);
 }
 
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {

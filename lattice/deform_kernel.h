@@ -36,12 +36,11 @@ int setDeformKernel(int kernel);
 /* The kernel in use (after chooseDeformKernel: never -1). */
 int getDeformKernel(void);
 
-/* Box lattice whose rest box is given by restMin, size and segmentStep
- * (the lattice's own fields) and whose cage the table matches: 1 and p
- * deformed when p lies in the rest box (located exactly as the direct path
- * locates it), 0 and p untouched otherwise. */
-int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3],
-                       const double segmentStep[3], double p[3]);
+/* Box lattice whose rest box is given by restMin and size (the lattice's
+ * own fields) and whose cage and segment steps the table matches: 1 and p
+ * deformed when p lies in the rest box (the direct path's inside test), 0
+ * and p untouched otherwise. */
+int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3], double p[3]);
 
 /* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
  * row), fraction tx: the X pass over the neighbourhood's four wide rows,

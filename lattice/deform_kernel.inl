@@ -81,23 +81,25 @@ inline void tangentsPerLane(const Vd p[4][N], Vd e1[N], Vd t1[N], Vd t2[N]) {
 }
 
 // One Hermite step per lane through the four 3D points p[0..3], all
-// present (the X pass, rows as lanes).  The tangents are linear in the
-// chords, so the step is written as p1, p2 and the three chords each
-// weighted once per lane:
-//   h10 t1 + h11 t2 = a1 d e0 + (a1 d0 + a2 d3) e1 + a2 d e3
+// present (the X pass, rows as lanes).  Written for a short chain of
+// dependent operations: the tangents' numerators
+//   g1 = d e0 + d0 e1,  g2 = d3 e1 + d e3
+// are formed while the denominators divide, so that after the division
+// only two multiply-adds remain:
+//   out = h00 p1 + h01 p2 + a1 g1 + a2 g2
 // with a1 = h10 / (d0 + d) and a2 = h11 / (d + d3) (zero where the
 // tangent is zero).
 inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) {
   Vd e0[3], e1[3], e3[3];
-  Vd dd0 = broadcast(0.0), dd = broadcast(0.0), dd3 = broadcast(0.0);
   for (int c = 0; c < 3; ++c) {
     e0[c] = p[1][c] - p[0][c];
     e1[c] = p[2][c] - p[1][c];
     e3[c] = p[3][c] - p[2][c];
-    dd0 = mulAdd(e0[c], e0[c], dd0);
-    dd = mulAdd(e1[c], e1[c], dd);
-    dd3 = mulAdd(e3[c], e3[c], dd3);
   }
+  // Sums of three squares as a short tree rather than a chain.
+  const Vd dd0 = mulAdd(e0[1], e0[1], e0[0] * e0[0]) + e0[2] * e0[2];
+  const Vd dd = mulAdd(e1[1], e1[1], e1[0] * e1[0]) + e1[2] * e1[2];
+  const Vd dd3 = mulAdd(e3[1], e3[1], e3[0] * e3[0]) + e3[2] * e3[2];
   const Vd d0 = sqrtv(dd0);
   const Vd d = sqrtv(dd);
   const Vd d3 = sqrtv(dd3);
@@ -107,12 +109,11 @@ inline void hermitePerLane(const Vd p[4][3], const KernelWeights& w, Vd out[3]) 
   const Vd zero = broadcast(0.0);
   const Vd a1 = select(has1, w.h10 / select(has1, d0 + d, one), zero);
   const Vd a2 = select(has2, w.h11 / select(has2, d + d3, one), zero);
-  const Vd weight0 = a1 * d;
-  const Vd weight1 = mulAdd(a1, d0, a2 * d3);
-  const Vd weight3 = a2 * d;
   for (int c = 0; c < 3; ++c) {
+    const Vd g1 = mulAdd(e0[c], d, e1[c] * d0);
+    const Vd g2 = mulAdd(e1[c], d3, e3[c] * d);
     const Vd points = mulAdd(w.h01, p[2][c], w.h00 * p[1][c]);
-    out[c] = mulAdd(weight3, e3[c], mulAdd(weight1, e1[c], mulAdd(weight0, e0[c], points)));
+    out[c] = mulAdd(a2, g2, mulAdd(a1, g1, points));
   }
 }
 
@@ -180,12 +181,16 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   const Vd lengths = sqrtv(x2 + y2 + z2);
   const Vd next = nextLane(lengths);
   const Vd has = both(notZero(lengths), notZero(next));
+  // As in the X pass, the numerators g1, g2 and the points' part are
+  // formed while (h10, h11) / (d0 + d, d + d3) divides.
   const Vd one = broadcast(1.0);
-  const Vd inv = select(has, one / select(has, lengths + next, one), broadcast(0.0));
+  const Vd weights = withLane1(w.h10, w.h11);
+  const Vd a = select(has, weights / select(has, lengths + next, one), broadcast(0.0));
   const Vd d0 = laneOf<0>(lengths), d = laneOf<1>(lengths), d3 = laneOf<2>(lengths);
-  const Vd t1 = mulAdd(e0, d, e1 * d0) * laneOf<0>(inv);
-  const Vd t2 = mulAdd(e1, d3, e3 * d) * laneOf<1>(inv);
-  const Vd result = mulAdd(w.h11, t2, mulAdd(w.h10, t1, mulAdd(w.h01, q2, w.h00 * q1)));
+  const Vd g1 = mulAdd(e0, d, e1 * d0);
+  const Vd g2 = mulAdd(e1, d3, e3 * d);
+  const Vd points = mulAdd(w.h01, q2, w.h00 * q1);
+  const Vd result = mulAdd(laneOf<1>(a), g2, mulAdd(laneOf<0>(a), g1, points));
   double lanes[4];
   storeu(lanes, result);
   out[0] = lanes[0];
@@ -193,16 +198,21 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   out[2] = lanes[2];
 }
 
-// The point's cell and fractions in the rest box, computed exactly as the
-// direct path computes them (the same operations in the same order, so the
-// same cell and the same t); false outside the box or for NaN.
-inline bool locateInBox(const double* p, const double* restMin, const double* size, const double* step,
+// The point's cell and fractions in the rest box: the direct path's
+// inside test, and its cell and fraction but for the division by the step,
+// which is a multiplication by its inverse here (a division at the head of
+// every point's chain of dependent operations costs more than the rest of
+// the location).  The two can differ in the last bit, and so pick the
+// neighbouring cell for a point on a grid plane; the interpolation is
+// continuous there, so the result differs by rounding only.  False outside
+// the box or for NaN.
+inline bool locateInBox(const double* p, const double* restMin, const double* size, const double* inverseStep,
                         const int32_t* segments, int32_t cell[3], Vd* t) {
   double fraction[3];
   for (int a = 0; a < 3; ++a) {
     const double q = p[a] - restMin[a];
     if (!(q >= 0.0 && q <= size[a])) return false;
-    const double u = q / step[a];
+    const double u = q * inverseStep[a];
     int32_t c = static_cast<int32_t>(u);
     if (c > segments[a] - 1) c = segments[a] - 1;
     cell[a] = c;
@@ -214,11 +224,10 @@ inline bool locateInBox(const double* p, const double* restMin, const double* si
   return true;
 }
 
-int boxKernel(const DeformTable* table, const double* restMin, const double* size, const double* step,
-              double p[3]) {
+int boxKernel(const DeformTable* table, const double* restMin, const double* size, double p[3]) {
   int32_t cell[3];
   Vd t;
-  if (!locateInBox(p, restMin, size, step, table->segments, cell, &t)) return 0;
+  if (!locateInBox(p, restMin, size, table->inverseStep, table->segments, cell, &t)) return 0;
   const int32_t i = cell[0];
   const int32_t j = cell[1];
   const int32_t k = cell[2];

@@ -75,6 +75,10 @@ int buildBoxTable(LatticeData* lattice) {
   table->rows = static_cast<int32_t>(roundUpToLanes(static_cast<size_t>(lattice->segments[1]) + 3));
   table->wideGrid = nullptr;
   table->wideColumns = table->wideRows = 0;
+  for (int a = 0; a < 3; ++a) {
+    table->step[a] = lattice->segmentStep[a];
+    table->inverseStep[a] = 1.0 / lattice->segmentStep[a];
+  }
   fillBoxDeformTable(table, lattice->evalPoints, lattice->segments);
   return 1;
 }
@@ -90,6 +94,7 @@ int buildWideTable(LatticeData* lattice) {
   table->wideGrid = lattice->wideGrid;
   table->wideColumns = lattice->wideColumns;
   table->wideRows = lattice->wideRows;
+  for (int a = 0; a < 3; ++a) table->step[a] = table->inverseStep[a] = 0.0;
   fillWideDeformTable(table, lattice->wideGrid, lattice->wideColumns, lattice->wideRows);
   return 1;
 }

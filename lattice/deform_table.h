@@ -42,7 +42,8 @@
  * deformTableOwner holds its own address (a field-by-field copy of the
  * record points at the table but does not own it); it is used only while
  * it matches the record's current cage: same cageGeneration, same
- * evalPoints array (and widened grid), same segments and grid dimensions.
+ * evalPoints array (and widened grid), same segments and grid dimensions
+ * (and for a Box table the same segment steps).
  * Anything else sends deformation down the direct path, which reads
  * evalPoints itself.
  *
@@ -69,6 +70,10 @@ typedef struct DeformTable {
   const double* evalPoints;  /* the owner's evalPoints it was built from */
   const WidePoint* wideGrid; /* Wide: the widened grid it was built from; Box: null */
   int32_t segments[3];       /* the owner's segments when built */
+  double step[3];            /* Box: the owner's segmentStep when built;
+                                Wide: 0 */
+  double inverseStep[3];     /* Box: 1 / step, so that a point is located
+                                with a multiplication (see the kernel) */
   uint32_t wideColumns, wideRows; /* Wide: grid dimensions when built; Box: 0 */
   int32_t columns;           /* Box: sx + 3 columns; Wide: wideColumns cells */
   int32_t rows;              /* lane stride, a multiple of 4: Box >= sy + 3;
@@ -88,7 +93,11 @@ inline const DeformTable* latticeDeformTable(const LatticeData* lattice, uint32_
       table->segments[2] != lattice->segments[2]) {
     return nullptr;
   }
-  if (kind == DEFORM_TABLE_BOX) return lattice->type == LATTICE_BOX ? table : nullptr;
+  if (kind == DEFORM_TABLE_BOX) {
+    const double* step = lattice->segmentStep;
+    const bool sameStep = table->step[0] == step[0] && table->step[1] == step[1] && table->step[2] == step[2];
+    return lattice->type == LATTICE_BOX && sameStep ? table : nullptr;
+  }
   if (lattice->type != LATTICE_SCREEN || table->wideGrid != lattice->wideGrid ||
       table->wideColumns != lattice->wideColumns || table->wideRows != lattice->wideRows) {
     return nullptr;

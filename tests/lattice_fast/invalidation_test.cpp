@@ -215,6 +215,13 @@ TEST(CageTableInvalidation, ATableThatNoLongerMatchesIsNotRead) {
   EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
   --l->deformTable->segments[1];
   EXPECT_NE(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
+  // A size changed behind its back: the table's steps no longer match.
+  l->size[2] *= 2.0;
+  refreshLatticeParm(l.get());
+  EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
+  l->size[2] /= 2.0;
+  refreshLatticeParm(l.get());
+  EXPECT_NE(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
   // A generation advanced without a rebuild: not read.
   ++l->cageGeneration;
   EXPECT_EQ(latticeDeformTable(l.get(), DEFORM_TABLE_BOX), nullptr);
