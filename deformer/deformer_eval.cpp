@@ -79,7 +79,10 @@ void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* m
     addWeightedMove(lattice, local, in, weight, sum);
     ++hits;
   }
-  if (hits > 0) {
+  if (hits == 1) {
+    // The usual case, without a division at the end of every point's work.
+    for (int c = 0; c < 3; ++c) q[c] = in[c] + sum[c];
+  } else if (hits > 1) {
     for (int c = 0; c < 3; ++c) q[c] = in[c] + sum[c] / hits;
   }
 

@@ -291,9 +291,12 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
   // memory, so the item's two result buffers are rotated rather than made
   // anew: the working positions take the storage of the world positions
   // (recomputed at the end), and the mesh info every handler sees holds the
-  // previous pass's result by moving it, not copying it.
+  // previous pass's result by moving it, not copying it.  The first handler
+  // reads the mesh's own points, so they are not copied in first.
+  const size_t count = mesh->points.size();
   std::vector<Vec3> positions = std::move(object.deformedWorld);
-  positions.assign(mesh->points.begin(), mesh->points.end());
+  positions.resize(count);
+  bool written = false;  // positions hold the result of a handler
   MeshInfoData info(mesh, std::move(object.deformed), false);
   object.deformed.clear();
   object.deformedWorld.clear();
@@ -307,17 +310,20 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     if (handler.evaluate == nullptr) continue;
     const uint32_t flags = handler.flags != nullptr ? handler.flags(inst->instance) : 0u;
     const bool inWorld = (flags & LWDMF_WORLD) != 0;
+    const Vec3* input = written ? positions.data() : mesh->points.data();
     // Instances are only ever made (a new key) or destroyed (one fewer):
     // while neither happened, the instance evaluated is still alive.
     const size_t instanceCount = instances_.size();
     const uint64_t nextKey = nextInstanceKey_;
     LWDisplacementAccess access{};
-    for (size_t i = 0; i < positions.size(); ++i) {
+    size_t done = 0;
+    for (; done < count; ++done) {
+      const size_t i = done;
       for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
       if (inWorld) {
-        applyAffine(world, positions[i].data(), access.source);
+        applyAffine(world, input[i].data(), access.source);
       } else {
-        for (int a = 0; a < 3; ++a) access.source[a] = positions[i][a];
+        for (int a = 0; a < 3; ++a) access.source[a] = input[i][a];
       }
       access.point = meshPointID(i);
       access.info = &info.info;  // every field set anew: a handler may write any of them
@@ -328,10 +334,18 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
         for (int a = 0; a < 3; ++a) positions[i][a] = access.source[a];
       }
       if (instances_.size() != instanceCount || nextInstanceKey_ != nextKey) {
-        if (instance(key) == nullptr) break;  // destroyed from inside its own evaluate
+        if (instance(key) == nullptr) {  // destroyed from inside its own evaluate
+          ++done;
+          break;
+        }
       }
     }
+    // Points a destroyed handler never reached keep their input.
+    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(done), mesh->points.end(),
+                            positions.begin() + static_cast<std::ptrdiff_t>(done));
+    written = true;
   }
+  if (!written) positions.assign(mesh->points.begin(), mesh->points.end());
   Item* it = item(id);
   if (it == nullptr) return;
   it->deformedWorld = std::move(info.other);
