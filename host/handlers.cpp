@@ -316,9 +316,8 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     const size_t instanceCount = instances_.size();
     const uint64_t nextKey = nextInstanceKey_;
     LWDisplacementAccess access{};
-    size_t done = 0;
-    for (; done < count; ++done) {
-      const size_t i = done;
+    size_t i = 0;  // after the loop: the first point this handler did not reach
+    for (; i < count; ++i) {
       for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
       if (inWorld) {
         applyAffine(world, input[i].data(), access.source);
@@ -335,14 +334,14 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
       }
       if (instances_.size() != instanceCount || nextInstanceKey_ != nextKey) {
         if (instance(key) == nullptr) {  // destroyed from inside its own evaluate
-          ++done;
+          ++i;
           break;
         }
       }
     }
     // Points a destroyed handler never reached keep their input.
-    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(done), mesh->points.end(),
-                            positions.begin() + static_cast<std::ptrdiff_t>(done));
+    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(i), mesh->points.end(),
+                            positions.begin() + static_cast<std::ptrdiff_t>(i));
     written = true;
   }
   if (!written) positions.assign(mesh->points.begin(), mesh->points.end());

@@ -4,7 +4,8 @@
 //   loadu, storeu (unaligned, four doubles), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
-//   both (mask and), withLane1(a, b) (a with lane 1 from b), maskOf (a bool in every lane), select(mask, a, b),
+//   both (mask and), withLane1(a, b) (a with lane 1 from b),
+//   maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
 //   transpose4 (four vectors as the rows of a 4 x 4 matrix).
 //
