@@ -156,6 +156,26 @@ TEST_F(HostTest, DeformationInWorldAndObjectSpaceWithWeightMaps) {
   EXPECT_EQ(countLogged("disp newtime 30 1"), 2);
 }
 
+TEST_F(HostTest, AHandlerRemovedInsideItsEvaluateLeavesThePointsItDidNotReach) {
+  const LWItemID object = host.addObject("Quad", makeQuadMesh());
+  host.setAutoRefresh(false);  // only the passes asked for below run
+  host.placeItem(object, {10, 0, 0});
+  host.deformObject(object);  // leaves world positions in the buffer the next pass works in
+  host.select({object});
+  ASSERT_NE(host.applyServer(object, kDisp, "Test_DispSelfRemoving"), 0u);
+  host.deformObject(object);  // shift 1 at time 0; the handler is gone after its third point
+  for (const std::string& line : log()) EXPECT_NE(line.rfind("self removal", 0), 0u) << line;
+  EXPECT_TRUE(host.itemInstances(object, kDisp).empty());
+  const cwhost::Item& item = *host.item(object);
+  ASSERT_EQ(item.deformed.size(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
+    cwhost::Vec3 expected = item.mesh->points[i];
+    if (i < 3) expected[0] += 1.0;
+    EXPECT_EQ(item.deformed[i], expected) << i;
+    EXPECT_EQ(item.deformedWorld[i], (cwhost::Vec3{expected[0] + 10, expected[1], expected[2]})) << i;
+  }
+}
+
 TEST_F(HostTest, DeformationOfAnUnmovedObjectKeepsWorldPoints) {
   const LWItemID object = host.addObject("Quad", makeQuadMesh());
   host.placeItem(object, {0, 0, 5}, {std::numbers::pi / 2, 0, 0});

@@ -353,6 +353,23 @@ int32_t activateDispWorld(int32_t version, LWGlobalFunc* global, void* local, vo
 int32_t activateDispLocal(int32_t version, LWGlobalFunc* global, void* local, void*) {
   return activateDisp(version, local, global, dispCreateLocal, dispEvaluateLocal);
 }
+// Local handler that removes itself (the selected item's first
+// displacement handler) from inside its evaluate, at its third point.
+int stSelfRemovingCalls = 0;
+LWInstance dispCreateSelfRemoving(void*, LWItemID item, LWError*) {
+  stSelfRemovingCalls = 0;
+  return dispCreateWith(item, 0);
+}
+void dispEvaluateSelfRemoving(LWInstance inst, LWDisplacementAccess* access) {
+  access->source[0] += static_cast<DispInstance*>(inst)->shift;
+  if (++stSelfRemovingCalls != 3) return;
+  const LWCommandFuncs* command = service<LWCommandFuncs>(LWCOMMANDINTERFACE_GLOBAL);
+  if (command == nullptr) say("self removal refused: no command interface");
+  else if (!command->evaluate("RemoveServer DisplacementHandler 1")) say("self removal refused: %s", command->lastError());
+}
+int32_t activateDispSelfRemoving(int32_t version, LWGlobalFunc* global, void* local, void*) {
+  return activateDisp(version, local, global, dispCreateSelfRemoving, dispEvaluateSelfRemoving);
+}
 int32_t activateDispFail(int32_t version, LWGlobalFunc* global, void* local, void*) {
   return activateDisp(version, local, global, dispCreateFail, dispEvaluateLocal);
 }
@@ -464,6 +481,7 @@ const LWServerRecord kServers[] = {
     {LWCLASS_LAYOUT_TOOL, "Test_Refuse", activateRefusingTool, nullptr},
     {LWCLASS_LAYOUT_GENERIC, "Test_Generic", activateGeneric, kGenericTags},
     {LWCLASS_LAYOUT_GENERIC, "Test_Services", activateServices, nullptr},
+    {LWCLASS_DISPLACEMENT_HANDLER, "Test_DispSelfRemoving", activateDispSelfRemoving, nullptr},
     {nullptr, nullptr, nullptr, nullptr}};
 
 int stStartupValue = 4;
