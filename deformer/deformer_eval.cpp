@@ -52,43 +52,30 @@ void addWeightedMove(const LatticeData* lattice, const double local[3], const do
   }
 }
 
-}  // namespace
-
-void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
-                           double p[3]) {
-  assert(deformer != nullptr && p != nullptr);
-  if (deformer->latticeCount <= 0) return;
-  // Worked on in locals: p is the host's record, which the lattice calls
-  // could write as far as the compiler knows.
-  const double in[3] = {p[0], p[1], p[2]};
-  // NaN and infinite coordinates would come out of the cage as NaN.
-  if (!isfinite(in[0] + in[1] + in[2])) return;
-
-  // Box lattices: every one against the incoming point, the weighted moves
-  // of those that hit it averaged.
-  double q[3] = {in[0], in[1], in[2]};
+// Box lattices: every one against the incoming point `in`, the weighted
+// moves of those that hit it averaged into q (q = in when none does).
+void moveThroughBoxLattices(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
+                            const double in[3], double q[3]) {
   double sum[3] = {0.0, 0.0, 0.0};
   int32_t hits = 0;
   for (int32_t i = 0; i < deformer->boxCount; ++i) {
     const LatticeData* lattice = deformer->lattices[i];
     double weight;
     if (lattice->evalPoints == nullptr || !getPointWeight(mesh, deformer->weightMaps[i], point, &weight)) continue;
-    double local[3];
-    toLatticeLocal(lattice, in, local);
-    if (!displaceWithLattice(lattice, local)) continue;
-    addWeightedMove(lattice, local, in, weight, sum);
+    double move[3];
+    if (!moveWorldPointWithLattice(lattice, in, move)) continue;
+    for (int c = 0; c < 3; ++c) sum[c] += weight * move[c];
     ++hits;
   }
-  if (hits == 1) {
-    // The usual case, without a division at the end of every point's work.
-    for (int c = 0; c < 3; ++c) q[c] = in[c] + sum[c];
-  } else if (hits > 1) {
-    for (int c = 0; c < 3; ++c) q[c] = in[c] + sum[c] / hits;
-  }
+  // One hit, the usual case, goes without a division.
+  for (int c = 0; c < 3; ++c) q[c] = hits > 1 ? in[c] + sum[c] / hits : in[c] + sum[c];
+}
 
-  // Screen lattices: every one against the result of the Box pass, their
-  // weighted moves added.
-  double screenSum[3] = {0.0, 0.0, 0.0};
+// Screen lattices: every one against the Box pass's result q, their
+// weighted moves added into out.
+void moveThroughScreenLattices(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
+                               const double q[3], double out[3]) {
+  double sum[3] = {0.0, 0.0, 0.0};
   for (int32_t i = deformer->boxCount; i < deformer->latticeCount; ++i) {
     const LatticeData* lattice = deformer->lattices[i];
     double weight;
@@ -96,7 +83,32 @@ void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* m
     double local[3];
     toLatticeLocal(lattice, q, local);
     if (!projectPointThroughScreenLattice(lattice, local)) continue;
-    addWeightedMove(lattice, local, q, weight, screenSum);
+    addWeightedMove(lattice, local, q, weight, sum);
   }
-  for (int c = 0; c < 3; ++c) p[c] = q[c] + screenSum[c];
+  for (int c = 0; c < 3; ++c) out[c] = q[c] + sum[c];
+}
+
+}  // namespace
+
+void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
+                           double p[3]) {
+  assert(deformer != nullptr && p != nullptr);
+  if (deformer->latticeCount <= 0) return;
+  // Worked on in locals: p is the host's record, which the lattice calls
+  // could write as far as the compiler knows.  Read one coordinate per
+  // load: the host wrote them with stores of its own choosing, and a load
+  // spanning two of them waits for them to retire, which stops every later
+  // point's work from overlapping this one's (the volatile keeps the
+  // compiler from merging the loads).
+  const volatile double* host = p;
+  const double in[3] = {host[0], host[1], host[2]};
+  // NaN and infinite coordinates would come out of the cage as NaN.
+  if (!isfinite(in[0] + in[1] + in[2])) return;
+  double q[3];
+  moveThroughBoxLattices(deformer, mesh, point, in, q);
+  if (deformer->boxCount < deformer->latticeCount) {
+    moveThroughScreenLattices(deformer, mesh, point, q, p);
+  } else {
+    for (int c = 0; c < 3; ++c) p[c] = q[c];
+  }
 }

@@ -29,6 +29,19 @@ inline void applyAffine(const Affine& a, const double in[3], double out[3]) {
   for (int r = 0; r < 3; ++r) out[r] = a.m[r][0] * x + a.m[r][1] * y + a.m[r][2] * z + a.t[r];
 }
 
+// The point a handler left in its access record, read with one 8-byte load
+// per coordinate.  The handler stored it with stores of its own choosing;
+// a wider load spanning two of them cannot take its data from the store
+// queue and waits until they reach the cache, that is, until everything
+// before them has retired.  Once per point that stall serialises the whole
+// pass: the next point's work can no longer overlap this one's, which
+// doubles the cost of a cheap handler.  The volatile reads keep the
+// compiler from merging the loads.
+inline Vec3 readHandlerPoint(const double p[3]) {
+  const volatile double* v = p;
+  return {v[0], v[1], v[2]};
+}
+
 bool isHandlerClass(const std::string& className) {
   return className == LWCLASS_CUSTOMOBJ_HANDLER || className == LWCLASS_DISPLACEMENT_HANDLER;
 }
@@ -280,6 +293,56 @@ void Host::setPreviewRange(LWFrame start, LWFrame end, LWFrame step) {
   scene_.time.previewStep = step < 1 ? 1 : step;
 }
 
+size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
+                                  const Affine* world, const Affine& toObject, const Mesh& mesh, const Vec3* input,
+                                  LWMeshInfo* info, Vec3* output) {
+  // Points go through in chunks small enough to stay in the first-level
+  // cache: the frame changes of a chunk run as one loop each, before and
+  // after the handler's, rather than around every call.  The handler's
+  // loop then holds little more than the call, so that the work of
+  // consecutive points (each a long chain of dependent operations in a
+  // deformer) can overlap in the processor.
+  constexpr size_t kChunk = 256;
+  Vec3 chunk[kChunk];
+  const size_t count = mesh.points.size();
+  // Instances are only ever made (a new key) or destroyed (one fewer):
+  // while neither happened, the instance evaluated is still alive.
+  const size_t instanceCount = instances_.size();
+  const uint64_t nextKey = nextInstanceKey_;
+  LWDisplacementAccess access{};
+  for (size_t start = 0; start < count; start += kChunk) {
+    const size_t n = std::min(kChunk, count - start);
+    if (world != nullptr) {
+      for (size_t j = 0; j < n; ++j) applyAffine(*world, input[start + j].data(), chunk[j].data());
+    } else {
+      std::copy(input + start, input + start + n, chunk);
+    }
+    size_t done = 0;  // points of the chunk the handler has been through
+    bool gone = false;
+    while (done < n) {
+      const size_t i = start + done;
+      for (int a = 0; a < 3; ++a) access.oPos[a] = mesh.points[i][a];
+      for (int a = 0; a < 3; ++a) access.source[a] = chunk[done][a];
+      access.point = meshPointID(i);
+      access.info = info;  // every field set anew: a handler may write any of them
+      handler.evaluate(instance, &access);
+      chunk[done] = readHandlerPoint(access.source);
+      ++done;
+      if ((instances_.size() != instanceCount || nextInstanceKey_ != nextKey) && this->instance(key) == nullptr) {
+        gone = true;  // destroyed from inside its own evaluate
+        break;
+      }
+    }
+    if (world != nullptr) {
+      for (size_t j = 0; j < done; ++j) applyAffine(toObject, chunk[j].data(), output[start + j].data());
+    } else {
+      std::copy(chunk, chunk + done, output + start);
+    }
+    if (gone) return start + done;
+  }
+  return count;
+}
+
 void Host::evaluateObjectPoints(Item& object, bool ensure) {
   const LWItemID id = object.id;
   if (object.mesh == nullptr) return;
@@ -311,37 +374,11 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     const uint32_t flags = handler.flags != nullptr ? handler.flags(inst->instance) : 0u;
     const bool inWorld = (flags & LWDMF_WORLD) != 0;
     const Vec3* input = written ? positions.data() : mesh->points.data();
-    // Instances are only ever made (a new key) or destroyed (one fewer):
-    // while neither happened, the instance evaluated is still alive.
-    const size_t instanceCount = instances_.size();
-    const uint64_t nextKey = nextInstanceKey_;
-    LWDisplacementAccess access{};
-    size_t i = 0;  // after the loop: the first point this handler did not reach
-    for (; i < count; ++i) {
-      for (int a = 0; a < 3; ++a) access.oPos[a] = mesh->points[i][a];
-      if (inWorld) {
-        applyAffine(world, input[i].data(), access.source);
-      } else {
-        for (int a = 0; a < 3; ++a) access.source[a] = input[i][a];
-      }
-      access.point = meshPointID(i);
-      access.info = &info.info;  // every field set anew: a handler may write any of them
-      handler.evaluate(inst->instance, &access);
-      if (inWorld) {
-        applyAffine(toObject, access.source, positions[i].data());
-      } else {
-        for (int a = 0; a < 3; ++a) positions[i][a] = access.source[a];
-      }
-      if (instances_.size() != instanceCount || nextInstanceKey_ != nextKey) {
-        if (instance(key) == nullptr) {  // destroyed from inside its own evaluate
-          ++i;
-          break;
-        }
-      }
-    }
+    const size_t reached = runHandlerOverPoints(key, handler, inst->instance, inWorld ? &world : nullptr, toObject,
+                                                *mesh, input, &info.info, positions.data());
     // Points a destroyed handler never reached keep their input.
-    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(i), mesh->points.end(),
-                            positions.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(reached), mesh->points.end(),
+                            positions.begin() + static_cast<std::ptrdiff_t>(reached));
     written = true;
   }
   if (!written) positions.assign(mesh->points.begin(), mesh->points.end());

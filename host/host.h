@@ -436,6 +436,15 @@ class Host {
   uint64_t createInstance(LWItemID id, const ServerInfo& server, std::string* error);
   void destroyInstanceRecord(uint64_t key, bool cleanup);
   void evaluateObjectPoints(Item& object, bool ensureNewTime);
+  /* Every point of `mesh` from input through the displacement handler of
+   * instance `key` into output (which may be input): in world coordinates
+   * when `world` (the object's placement; toObject its inverse) is given,
+   * else in object coordinates.  Returns the number of points done: all of
+   * them, or fewer when the handler was destroyed from inside its evaluate
+   * (output past them is untouched). */
+  size_t runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
+                              const Affine* world, const Affine& toObject, const Mesh& mesh, const Vec3* input,
+                              LWMeshInfo* info, Vec3* output);
   void drawInto(int32_t viewport, Instance* inst);
   void drawTool(int32_t viewport);
   void ensureNewTime(Instance& inst);

@@ -6,8 +6,6 @@ namespace cwhost {
 
 namespace {
 
-constexpr uint64_t kPointTag = 0x600ull << 32;
-constexpr uint64_t kPolygonTag = 0x700ull << 32;
 constexpr uint64_t kVMapTag = static_cast<uint64_t>(kTagVMap) << 32;
 constexpr uint64_t kIndexMask = 0xFFFFFFFFull;
 
@@ -139,8 +137,6 @@ int32_t pntVIDGet(const LWMeshInfo* info, LWPointID point, LWVMapID vmap, float*
 
 }  // namespace
 
-LWPointID meshPointID(size_t index) { return kPointTag | (static_cast<uint64_t>(index) + 1); }
-LWPolID meshPolygonID(size_t index) { return kPolygonTag | (static_cast<uint64_t>(index) + 1); }
 
 MeshInfoData::MeshInfoData(std::shared_ptr<const Mesh> m, std::vector<Vec3> otherPositions, bool isOwned)
     : mesh(std::move(m)), other(std::move(otherPositions)), owned(isOwned) {

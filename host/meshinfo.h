@@ -8,6 +8,8 @@
 #ifndef CAGEWARP_HOST_MESHINFO_H
 #define CAGEWARP_HOST_MESHINFO_H
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -16,8 +18,12 @@
 
 namespace cwhost {
 
-LWPointID meshPointID(size_t index);
-LWPolID meshPolygonID(size_t index);
+constexpr uint64_t kPointTag = 0x600ull << 32;
+constexpr uint64_t kPolygonTag = 0x700ull << 32;
+
+/* Inline: the deformation pass asks once per point. */
+inline LWPointID meshPointID(size_t index) { return kPointTag | (static_cast<uint64_t>(index) + 1); }
+inline LWPolID meshPolygonID(size_t index) { return kPolygonTag | (static_cast<uint64_t>(index) + 1); }
 
 /* The SDK record's priv leads back to its owner.  `owned`: made for a plug-in by LWObjectInfo.meshInfo(), freed by
  * its destroy(); otherwise the host's own (destroy does nothing). */

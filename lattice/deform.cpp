@@ -356,6 +356,25 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   return deformBoxWithTable(table, lattice->restMin, lattice->size, p);
 }
 
+int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]) {
+  assert(lattice != nullptr && world != nullptr && move != nullptr);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
+  if (table != nullptr) {
+    assert(boxPreconditions(lattice));
+    return deformBoxWorldWithTable(table, lattice, world, move);
+  }
+  const double* position = lattice->itemPosition;
+  const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
+  const double d[3] = {world[0] - position[0], world[1] - position[1], world[2] - position[2]};
+  double local[3];
+  for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
+  double deformed[3] = {local[0], local[1], local[2]};
+  if (!displaceWithLatticeDirect(lattice, deformed)) return 0;
+  const double delta[3] = {deformed[0] - local[0], deformed[1] - local[1], deformed[2] - local[2]};
+  for (int c = 0; c < 3; ++c) move[c] = delta[0] * axes[0][c] + delta[1] * axes[1][c] + delta[2] * axes[2][c];
+  return 1;
+}
+
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
   assert(lattice != nullptr && p != nullptr);
   const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_WIDE);

@@ -39,6 +39,17 @@ void hermiteStep(int dims, const double* p0, const double* p1, const double* p2,
  * within 1e-12 of the lattice size. */
 int displaceWithLattice(const LatticeData* lattice, double p[3]);
 
+/* Box lattice, for a point in world coordinates: the lattice's frame is
+ * its item placement (itemPosition and the unit item axes, current after
+ * the lattice's refresh).  1: the point, carried into the frame, was
+ * inside the rest box, and move holds its displacement in world axes,
+ * R^T (deformed - local) with R the axes as rows.  Formed in the frame, the
+ * move carries no rounding of the item position: an undeformed cage moves
+ * a point far from the origin by no more than near it.  0: outside, move
+ * untouched.
+ * Fast path and fallback as for displaceWithLattice. */
+int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]);
+
 /* The same computed straight from evalPoints, point by point: the
  * reference the fast path is measured and tested against, and its fallback
  * when the lattice has no current table. */

@@ -1,7 +1,10 @@
 // The fast path's kernels in two instruction sets, and the run-time choice
 // between them.  deform_kernel.inl is compiled once per set, inside a
 // namespace that supplies the four-double vector `Vd` and its operations:
-//   loadu, storeu (unaligned, four doubles), broadcast, set4 (lanes 0..3),
+//   loadu, storeu (unaligned, four doubles), store3 (lanes 0..2 as three
+//   separate doubles: the caller reads a result one double at a time, and
+//   a load of a part of a wider store is not always forwarded from the store
+//   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), withLane1(a, b) (a with lane 1 from b),
@@ -15,9 +18,18 @@
 
 #include "lattice/deform_kernel.h"
 
+#include "lattice/lattice_data.h"
+
 #include <immintrin.h>
 #include <stddef.h>
 #include <stdint.h>
+
+// The kernels' shared core goes into each caller whole (see boxKernelLanes).
+#if defined(__GNUC__) || defined(__clang__)
+#define KERNEL_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define KERNEL_ALWAYS_INLINE inline
+#endif
 
 namespace {
 
@@ -34,6 +46,13 @@ inline Vd loadu(const double* p) { return {_mm_loadu_pd(p), _mm_loadu_pd(p + 2)}
 inline void storeu(double* p, Vd v) {
   _mm_storeu_pd(p, v.lo);
   _mm_storeu_pd(p + 2, v.hi);
+}
+// Lanes 0..2 to p[0..2], each with an 8-byte store of its own (see
+// store3 in the header comment).
+inline void store3(double* p, Vd v) {
+  _mm_store_sd(p, v.lo);
+  _mm_storeh_pd(p + 1, v.lo);
+  _mm_store_sd(p + 2, v.hi);
 }
 inline Vd broadcast(double x) { return {_mm_set1_pd(x), _mm_set1_pd(x)}; }
 inline Vd set4(double a, double b, double c, double d) { return {_mm_set_pd(b, a), _mm_set_pd(d, c)}; }
@@ -98,6 +117,12 @@ struct Vd {
 
 inline Vd loadu(const double* p) { return {_mm256_loadu_pd(p)}; }
 inline void storeu(double* p, Vd v) { _mm256_storeu_pd(p, v.v); }
+inline void store3(double* p, Vd v) {
+  const __m128d lo = _mm256_castpd256_pd128(v.v);
+  _mm_store_sd(p, lo);
+  _mm_storeh_pd(p + 1, lo);
+  _mm_store_sd(p + 2, _mm256_extractf128_pd(v.v, 1));
+}
 inline Vd broadcast(double x) { return {_mm256_set1_pd(x)}; }
 inline Vd set4(double a, double b, double c, double d) { return {_mm256_set_pd(d, c, b, a)}; }
 inline Vd operator+(Vd a, Vd b) { return {_mm256_add_pd(a.v, b.v)}; }
@@ -168,6 +193,12 @@ int getDeformKernel(void) {
 int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3], double p[3]) {
   if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernel(table, restMin, size, p);
   return sse2::boxKernel(table, restMin, size, p);
+}
+
+int deformBoxWorldWithTable(const DeformTable* table, const LatticeData* lattice, const double world[3],
+                            double move[3]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernelWorld(table, lattice, world, move);
+  return sse2::boxKernelWorld(table, lattice, world, move);
 }
 
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {

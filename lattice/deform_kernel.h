@@ -42,6 +42,14 @@ int getDeformKernel(void);
  * and p untouched otherwise. */
 int deformBoxWithTable(const DeformTable* table, const double restMin[3], const double size[3], double p[3]);
 
+/* The same for a point in world coordinates, the lattice's frame taken
+ * from its item fields (itemPosition and the item axes) and its rest box
+ * from restMin and size: 1 and move = R^T (deformed - local) when the
+ * point, carried into the frame, lies in the rest box (R: the axes as
+ * rows); 0 and move untouched otherwise. */
+int deformBoxWorldWithTable(const DeformTable* table, const struct LatticeData* lattice, const double world[3],
+                            double move[3]);
+
 /* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
  * row), fraction tx: the X pass over the neighbourhood's four wide rows,
  * rows[b] for wide row row + b. */

@@ -154,8 +154,9 @@ inline void completeEnds(Vd p[4][N], bool has0, bool has3) {
 // The Y pass: one Hermite step across the four row results s (s[d]:
 // coordinate d, lanes = rows j-1 .. j+2).  A row beyond the grid (first
 // when !has0, last when !has3) holds a placeholder and is made up from the
-// others by the direct path's rules.
-inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const KernelWeights& w, double out[3]) {
+// others by the direct path's rules.  The result's lanes are x, y, z and
+// one unused lane.
+inline Vd hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const KernelWeights& w) {
   // Rows as vectors (x, y, z, 0).
   Vd q0 = s[0], q1 = s[1], q2 = s[2], q3 = broadcast(0.0);
   transpose4(q0, q1, q2, q3);
@@ -190,12 +191,7 @@ inline void hermiteAcrossLanes(const Vd s[3], bool has0, bool has3, const Kernel
   const Vd g1 = mulAdd(e0, d, e1 * d0);
   const Vd g2 = mulAdd(e1, d3, e3 * d);
   const Vd points = mulAdd(w.h01, q2, w.h00 * q1);
-  const Vd result = mulAdd(laneOf<1>(a), g2, mulAdd(laneOf<0>(a), g1, points));
-  double lanes[4];
-  storeu(lanes, result);
-  out[0] = lanes[0];
-  out[1] = lanes[1];
-  out[2] = lanes[2];
+  return mulAdd(laneOf<1>(a), g2, mulAdd(laneOf<0>(a), g1, points));
 }
 
 // The point's cell and fractions in the rest box: the direct path's
@@ -224,10 +220,15 @@ inline bool locateInBox(const double* p, const double* restMin, const double* si
   return true;
 }
 
-int boxKernel(const DeformTable* table, const double* restMin, const double* size, double p[3]) {
+// The deformed position of the lattice-local point p in lanes x, y, z of
+// *out; false (and *out untouched) outside the rest box.  Always inlined:
+// as a call of its own its result would go through memory and every live
+// register would be saved around it, on the chain of every point.
+KERNEL_ALWAYS_INLINE bool boxKernelLanes(const DeformTable* table, const double* restMin, const double* size, const double* p,
+                           Vd* out) {
   int32_t cell[3];
   Vd t;
-  if (!locateInBox(p, restMin, size, table->inverseStep, table->segments, cell, &t)) return 0;
+  if (!locateInBox(p, restMin, size, table->inverseStep, table->segments, cell, &t)) return false;
   const int32_t i = cell[0];
   const int32_t j = cell[1];
   const int32_t k = cell[2];
@@ -256,7 +257,35 @@ int boxKernel(const DeformTable* table, const double* restMin, const double* siz
   hermitePerLane(r, weightsOfLane<0>(w), s);
 
   // Y pass across the rows.
-  hermiteAcrossLanes(s, j >= 1, j + 2 <= table->segments[1], weightsOfLane<1>(w), p);
+  *out = hermiteAcrossLanes(s, j >= 1, j + 2 <= table->segments[1], weightsOfLane<1>(w));
+  return true;
+}
+
+int boxKernel(const DeformTable* table, const double* restMin, const double* size, double p[3]) {
+  Vd result;
+  if (!boxKernelLanes(table, restMin, size, p, &result)) return 0;
+  store3(p, result);
+  return 1;
+}
+
+// The world-space form: the point is carried into the lattice's frame
+// here, and what goes back is the move, turned into world axes.  Taking
+// the move from the local difference (deformed - local) rather than from
+// the deformed point carried back keeps the item position's rounding out
+// of it, and spares the caller a frame change of its own.
+int boxKernelWorld(const DeformTable* table, const LatticeData* lattice, const double* world, double move[3]) {
+  const double* position = lattice->itemPosition;
+  const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
+  const double d[3] = {world[0] - position[0], world[1] - position[1], world[2] - position[2]};
+  double local[3];
+  for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
+  Vd result;
+  if (!boxKernelLanes(table, lattice->restMin, lattice->size, local, &result)) return 0;
+  const Vd delta = result - set4(local[0], local[1], local[2], 0.0);
+  Vd m = laneOf<0>(delta) * set4(axes[0][0], axes[0][1], axes[0][2], 0.0);
+  m = mulAdd(laneOf<1>(delta), set4(axes[1][0], axes[1][1], axes[1][2], 0.0), m);
+  m = mulAdd(laneOf<2>(delta), set4(axes[2][0], axes[2][1], axes[2][2], 0.0), m);
+  store3(move, m);
   return 1;
 }
 

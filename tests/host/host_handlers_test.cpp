@@ -176,6 +176,64 @@ TEST_F(HostTest, AHandlerRemovedInsideItsEvaluateLeavesThePointsItDidNotReach) {
   }
 }
 
+// Points along a helix: no two alike, none on an axis.
+std::shared_ptr<cwhost::Mesh> makeHelixMesh(size_t count) {
+  auto mesh = std::make_shared<cwhost::Mesh>();
+  mesh->filename = "helix.obj";
+  for (size_t i = 0; i < count; ++i) {
+    const double t = 0.05 * static_cast<double>(i);
+    mesh->points.push_back({std::cos(t), std::sin(t), 0.01 * static_cast<double>(i) - 3.0});
+  }
+  return mesh;
+}
+
+TEST_F(HostTest, WorldSpaceDeformationOfAMeshLargerThanOneBatchOfPoints) {
+  // More points than the host hands a handler at once, and not a multiple
+  // of that: every point must meet its own base position, reach the
+  // handler in world coordinates and come back in object coordinates.
+  const size_t count = 1000;
+  const LWItemID object = host.addObject("Helix", makeHelixMesh(count));
+  host.setAutoRefresh(false);
+  host.placeItem(object, {10, -4, 2}, {0.6, -0.3, 1.1});
+  ASSERT_NE(host.applyServer(object, kDisp, "Test_Disp"), 0u);  // world +Y by 1 (no weight map)
+  host.deformObject(object);
+  EXPECT_FALSE(logged("point mismatch"));
+  const cwhost::Item& item = *host.item(object);
+  ASSERT_EQ(item.deformed.size(), count);
+  ASSERT_EQ(item.deformedWorld.size(), count);
+  const cwhost::Affine world = host.worldPlacement(object, 0.0);
+  const cwhost::Affine toObject = world.inverse();
+  for (size_t i = 0; i < count; ++i) {
+    cwhost::Vec3 expectedWorld = world.apply(item.mesh->points[i]);
+    expectedWorld[1] += 1.0;
+    const cwhost::Vec3 expected = toObject.apply(expectedWorld);
+    for (int a = 0; a < 3; ++a) {
+      ASSERT_NEAR(item.deformedWorld[i][a], expectedWorld[a], 1e-12) << i << " " << a;
+      ASSERT_NEAR(item.deformed[i][a], expected[a], 1e-12) << i << " " << a;
+    }
+  }
+}
+
+TEST_F(HostTest, AHandlerRemovedDeepInsideALargeMeshLeavesOnlyTheRestAlone) {
+  const size_t count = 700;  // removal at point 698, in the last batch
+  const LWItemID object = host.addObject("Helix", makeHelixMesh(count));
+  host.setAutoRefresh(false);
+  host.placeItem(object, {0, 3, 0});
+  host.deformObject(object);  // leaves world positions in the buffer the next pass works in
+  host.select({object});
+  ASSERT_NE(host.applyServer(object, kDisp, "Test_DispSelfRemoving"), 0u);  // local +X by 1
+  host.deformObject(object);
+  EXPECT_TRUE(host.itemInstances(object, kDisp).empty());
+  const cwhost::Item& item = *host.item(object);
+  ASSERT_EQ(item.deformed.size(), count);
+  for (size_t i = 0; i < count; ++i) {
+    cwhost::Vec3 expected = item.mesh->points[i];
+    if (i + 1 < count) expected[0] += 1.0;
+    ASSERT_EQ(item.deformed[i], expected) << i;
+    ASSERT_EQ(item.deformedWorld[i], (cwhost::Vec3{expected[0], expected[1] + 3, expected[2]})) << i;
+  }
+}
+
 TEST_F(HostTest, DeformationOfAnUnmovedObjectKeepsWorldPoints) {
   const LWItemID object = host.addObject("Quad", makeQuadMesh());
   host.placeItem(object, {0, 0, 5}, {std::numbers::pi / 2, 0, 0});

@@ -354,7 +354,8 @@ int32_t activateDispLocal(int32_t version, LWGlobalFunc* global, void* local, vo
   return activateDisp(version, local, global, dispCreateLocal, dispEvaluateLocal);
 }
 // Local handler that removes itself (the selected item's first
-// displacement handler) from inside its evaluate, at its third point.
+// displacement handler) from inside its evaluate, at the object's last
+// point but one (the third of a quad).
 int stSelfRemovingCalls = 0;
 LWInstance dispCreateSelfRemoving(void*, LWItemID item, LWError*) {
   stSelfRemovingCalls = 0;
@@ -362,7 +363,8 @@ LWInstance dispCreateSelfRemoving(void*, LWItemID item, LWError*) {
 }
 void dispEvaluateSelfRemoving(LWInstance inst, LWDisplacementAccess* access) {
   access->source[0] += static_cast<DispInstance*>(inst)->shift;
-  if (++stSelfRemovingCalls != 3) return;
+  const int32_t count = access->info != nullptr ? access->info->numPoints(access->info) : 4;
+  if (++stSelfRemovingCalls != count - 1) return;
   const LWCommandFuncs* command = service<LWCommandFuncs>(LWCOMMANDINTERFACE_GLOBAL);
   if (command == nullptr) say("self removal refused: no command interface");
   else if (!command->evaluate("RemoveServer DisplacementHandler 1")) say("self removal refused: %s", command->lastError());
