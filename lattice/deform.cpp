@@ -356,13 +356,12 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   return deformBoxWithTable(table, lattice->restMin, lattice->size, p);
 }
 
-int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]) {
-  assert(lattice != nullptr && world != nullptr && move != nullptr);
-  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
-  if (table != nullptr) {
-    assert(boxPreconditions(lattice));
-    return deformBoxWorldWithTable(table, lattice, world, move);
-  }
+namespace {
+
+// moveWorldPointWithLattice without a current table: the frame change and
+// the move around the direct path.  Kept out of line so that the fast
+// path's caller sets up no stack frame for it.
+[[gnu::noinline]] int moveWorldPointDirect(const LatticeData* lattice, const double world[3], double move[3]) {
   const double* position = lattice->itemPosition;
   const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
   const double d[3] = {world[0] - position[0], world[1] - position[1], world[2] - position[2]};
@@ -373,6 +372,16 @@ int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3],
   const double delta[3] = {deformed[0] - local[0], deformed[1] - local[1], deformed[2] - local[2]};
   for (int c = 0; c < 3; ++c) move[c] = delta[0] * axes[0][c] + delta[1] * axes[1][c] + delta[2] * axes[2][c];
   return 1;
+}
+
+}  // namespace
+
+int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]) {
+  assert(lattice != nullptr && world != nullptr && move != nullptr);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
+  if (table == nullptr) return moveWorldPointDirect(lattice, world, move);
+  assert(boxPreconditions(lattice));
+  return deformBoxWorldWithTable(table, lattice, world, move);
 }
 
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {

@@ -24,6 +24,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The world-space Box kernel reads each item axis four doubles wide; the
+// fourth must still lie inside the record, in a field of doubles.
+static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) + 3 * sizeof(double) &&
+                  offsetof(LatticeData, itemForward) == offsetof(LatticeData, itemUp) + 3 * sizeof(double) &&
+                  offsetof(LatticeData, itemPosition) == offsetof(LatticeData, itemForward) + 3 * sizeof(double),
+              "the item axes and position must follow one another");
+
 // The kernels' shared core goes into each caller whole (see boxKernelLanes).
 #if defined(__GNUC__) || defined(__clang__)
 #define KERNEL_ALWAYS_INLINE inline __attribute__((always_inline))

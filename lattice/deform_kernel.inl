@@ -282,9 +282,12 @@ int boxKernelWorld(const DeformTable* table, const LatticeData* lattice, const d
   Vd result;
   if (!boxKernelLanes(table, lattice->restMin, lattice->size, local, &result)) return 0;
   const Vd delta = result - set4(local[0], local[1], local[2], 0.0);
-  Vd m = laneOf<0>(delta) * set4(axes[0][0], axes[0][1], axes[0][2], 0.0);
-  m = mulAdd(laneOf<1>(delta), set4(axes[1][0], axes[1][1], axes[1][2], 0.0), m);
-  m = mulAdd(laneOf<2>(delta), set4(axes[2][0], axes[2][1], axes[2][2], 0.0), m);
+  // Each axis is read four wide, as it lies in the record: its lane 3 is
+  // the next field's first double (see the layout check in
+  // deform_kernel.cpp), which only reaches lane 3 of the move, never stored.
+  Vd m = laneOf<0>(delta) * loadu(lattice->itemRight);
+  m = mulAdd(laneOf<1>(delta), loadu(lattice->itemUp), m);
+  m = mulAdd(laneOf<2>(delta), loadu(lattice->itemForward), m);
   store3(move, m);
   return 1;
 }

@@ -100,6 +100,8 @@ typedef struct LatticeData {
   double restMin[3];
   double restMax[3];
   double segmentStep[3];
+  /* Kept in this order, one after another: the Box kernel reads each axis
+   * four doubles wide (checked where it is compiled). */
   double itemRight[3], itemUp[3], itemForward[3]; /* unit item axes, world */
   double itemPosition[3];                         /* item position, world */
   double cameraLocal[3];   /* Screen: camera position, lattice-local */
