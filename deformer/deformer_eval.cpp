@@ -67,8 +67,9 @@ void moveThroughBoxLattices(const DeformerInstance* deformer, const LWMeshInfo* 
     for (int c = 0; c < 3; ++c) sum[c] += weight * move[c];
     ++hits;
   }
-  // One hit, the usual case, goes without a division.
-  for (int c = 0; c < 3; ++c) q[c] = hits > 1 ? in[c] + sum[c] / hits : in[c] + sum[c];
+  // No hit leaves the point exactly as it came (-0 stays -0); one hit, the
+  // usual case, goes without a division.
+  for (int c = 0; c < 3; ++c) q[c] = hits == 0 ? in[c] : hits == 1 ? in[c] + sum[c] : in[c] + sum[c] / hits;
 }
 
 // Screen lattices: every one against the Box pass's result q, their
