@@ -89,27 +89,65 @@ void moveThroughScreenLattices(const DeformerInstance* deformer, const LWMeshInf
   for (int c = 0; c < 3; ++c) out[c] = q[c] + sum[c];
 }
 
-}  // namespace
-
-void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
-                           double p[3]) {
-  assert(deformer != nullptr && p != nullptr);
-  if (deformer->latticeCount <= 0) return;
-  // Worked on in locals: p is the host's record, which the lattice calls
-  // could write as far as the compiler knows.  Read one coordinate per
-  // load: the host wrote them with stores of its own choosing, and a load
-  // spanning two of them waits for them to retire, which stops every later
-  // point's work from overlapping this one's (the volatile keeps the
-  // compiler from merging the loads).
+// The host's point, read one coordinate per load: the host wrote them with
+// stores of its own choosing, and a load spanning two of them waits for
+// them to retire, which stops every later point's work from overlapping
+// this one's (the volatile keeps the compiler from merging the loads).
+// False for NaN and infinite coordinates, which would come out of the cage
+// as NaN: such a point is left as it is.
+bool readHostPoint(const double p[3], double in[3]) {
   const volatile double* host = p;
-  const double in[3] = {host[0], host[1], host[2]};
-  // NaN and infinite coordinates would come out of the cage as NaN.
-  if (!isfinite(in[0] + in[1] + in[2])) return;
+  for (int c = 0; c < 3; ++c) in[c] = host[c];
+  return isfinite(in[0] + in[1] + in[2]);
+}
+
+// The usual set-up, one Box lattice and no other: what the two passes give
+// (the weighted move added, nothing to average or add after it), with
+// little around the lattice call, as it runs for every point.  The host's
+// point goes to the lattice as it stands: moveWorldPointWithLattice reads
+// it one coordinate per load and leaves a non-finite point outside, as
+// readHostPoint would.
+[[gnu::noinline]] void moveThroughTheOneBoxLattice(const DeformerInstance* deformer, const LWMeshInfo* mesh,
+                                                   LWPointID point, double p[3]) {
+  const LatticeData* lattice = deformer->lattices[0];
+  const LWVMapID map = deformer->weightMaps[0];
+  double weight;
+  if (lattice->evalPoints == nullptr || !getPointWeight(mesh, map, point, &weight)) return;
+  double move[3];
+  if (!moveWorldPointWithLattice(lattice, p, move)) return;
+  if (map == 0) {  // weight 1: the move as it is, without the multiplications
+    for (int c = 0; c < 3; ++c) p[c] += move[c];
+  } else {
+    for (int c = 0; c < 3; ++c) p[c] += weight * move[c];
+  }
+}
+
+// Every lattice of the group, the Box pass then the Screen pass.  Worked on
+// in locals: p is the host's record, which the lattice calls could write
+// as far as the compiler knows.
+[[gnu::noinline]] void moveThroughAllLattices(const DeformerInstance* deformer, const LWMeshInfo* mesh,
+                                              LWPointID point, double p[3]) {
+  double in[3];
+  if (deformer->latticeCount <= 0 || !readHostPoint(p, in)) return;
   double q[3];
   moveThroughBoxLattices(deformer, mesh, point, in, q);
   if (deformer->boxCount < deformer->latticeCount) {
     moveThroughScreenLattices(deformer, mesh, point, q, p);
   } else {
     for (int c = 0; c < 3; ++c) p[c] = q[c];
+  }
+}
+
+}  // namespace
+
+void displaceDeformerPoint(const DeformerInstance* deformer, const LWMeshInfo* mesh, LWPointID point,
+                           double p[3]) {
+  assert(deformer != nullptr && p != nullptr);
+  // Two out-of-line paths, so that the usual one sets up no more than it
+  // needs: each of these instructions runs for every point.
+  if (deformer->latticeCount == 1 && deformer->boxCount == 1) {
+    moveThroughTheOneBoxLattice(deformer, mesh, point, p);
+  } else {
+    moveThroughAllLattices(deformer, mesh, point, p);
   }
 }

@@ -104,12 +104,21 @@ LWError CagewarpNewTime(LWInstance instance, LWFrame frame, LWTime time) {
   return nullptr;
 }
 
+namespace {
+
+// The first evaluation after a new time: lattices refreshed, weight maps
+// looked up.  Out of line, so that the evaluations after it, one per point,
+// set up nothing for it.
+[[gnu::noinline]] void refreshBeforeFirstPoint(DeformerInstance* deformer, const LWDisplacementAccess* access) {
+  const WeightMapLookup lookup = getWeightMapLookup(access->info);
+  refreshDeformerForEvaluation(deformer, getDeformerRing(), &lookup);
+}
+
+}  // namespace
+
 void CagewarpEvaluate(LWInstance instance, LWDisplacementAccess* access) {
   DeformerInstance* deformer = asDeformer(instance);
-  if (deformer->needsRefresh) {
-    const WeightMapLookup lookup = getWeightMapLookup(access->info);
-    refreshDeformerForEvaluation(deformer, getDeformerRing(), &lookup);
-  }
+  if (deformer->needsRefresh) refreshBeforeFirstPoint(deformer, access);
   displaceDeformerPoint(deformer, access->info, access->point, access->source);
 }
 

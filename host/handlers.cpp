@@ -108,6 +108,7 @@ uint64_t Host::createInstance(LWItemID id, const ServerInfo& server, std::string
   const uint64_t key = inst.key;
   it->servers.push_back(key);
   instances_.emplace(key, std::move(inst));
+  ++instanceChanges_;
   callInit(key, LWINIT_PREVIEW);
   queueRefresh();
   return key;
@@ -143,6 +144,7 @@ void Host::destroyInstanceRecord(uint64_t key, bool cleanup) {
   // instance being destroyed.
   Instance inst = std::move(found->second);
   instances_.erase(found);
+  ++instanceChanges_;
   if (Item* it = item(inst.item)) {
     it->servers.erase(std::remove(it->servers.begin(), it->servers.end(), key), it->servers.end());
   }
@@ -294,26 +296,23 @@ void Host::setPreviewRange(LWFrame start, LWFrame end, LWFrame step) {
 }
 
 size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
-                                  const Affine* world, const Affine& toObject, const Mesh& mesh, const Vec3* input,
-                                  LWMeshInfo* info, Vec3* output) {
+                                  const Affine* into, const Mesh& mesh, const Vec3* input, LWMeshInfo* info,
+                                  Vec3* output) {
   // Points go through in chunks small enough to stay in the first-level
-  // cache: the frame changes of a chunk run as one loop each, before and
-  // after the handler's, rather than around every call.  The handler's
-  // loop then holds little more than the call: with a deformer's long chain
-  // of dependent operations per point, every instruction around the call
-  // shows in the pass's time.
+  // cache: the frame change of a chunk runs as a loop of its own rather
+  // than around every call.  The handler's loop then holds little more
+  // than the call: with a deformer's long chain of dependent operations per
+  // point, every instruction around the call shows in the pass's time.
   constexpr size_t kChunk = 256;
   Vec3 chunk[kChunk];
   const size_t count = mesh.points.size();
-  // Instances are only ever made (a new key) or destroyed (one fewer):
-  // while neither happened, the instance evaluated is still alive.
-  const size_t instanceCount = instances_.size();
-  const uint64_t nextKey = nextInstanceKey_;
+  // While no instance was made or destroyed, the one evaluated is alive.
+  const uint64_t changes = instanceChanges_;
   LWDisplacementAccess access{};
   for (size_t start = 0; start < count; start += kChunk) {
     const size_t n = std::min(kChunk, count - start);
-    if (world != nullptr) {
-      for (size_t j = 0; j < n; ++j) applyAffine(*world, input[start + j].data(), chunk[j].data());
+    if (into != nullptr) {
+      for (size_t j = 0; j < n; ++j) applyAffine(*into, input[start + j].data(), chunk[j].data());
     } else {
       std::copy(input + start, input + start + n, chunk);
     }
@@ -328,17 +327,21 @@ size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& han
       handler.evaluate(instance, &access);
       chunk[done] = readHandlerPoint(access.source);
       ++done;
-      if ((instances_.size() != instanceCount || nextInstanceKey_ != nextKey) && this->instance(key) == nullptr) {
+      if (instanceChanges_ != changes && this->instance(key) == nullptr) {
         gone = true;  // destroyed from inside its own evaluate
         break;
       }
     }
-    if (world != nullptr) {
-      for (size_t j = 0; j < done; ++j) applyAffine(toObject, chunk[j].data(), output[start + j].data());
-    } else {
-      std::copy(chunk, chunk + done, output + start);
+    // Points the handler did not reach keep their input, in its space.
+    if (gone) std::copy(chunk + done, chunk + n, output + start + done);
+    std::copy(chunk, chunk + done, output + start);
+    if (gone) {
+      for (size_t i = start + n; i < count; ++i) {
+        if (into != nullptr) applyAffine(*into, input[i].data(), output[i].data());
+        else output[i] = input[i];
+      }
+      return start + done;
     }
-    if (gone) return start + done;
   }
   return count;
 }
@@ -352,14 +355,18 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
   const Affine toObject = world.inverse();
   // A pass touches every point a few times; for big meshes the cost is in
   // memory, so the item's two result buffers are rotated rather than made
-  // anew: the working positions take the storage of the world positions
-  // (recomputed at the end), and the mesh info every handler sees holds the
-  // previous pass's result by moving it, not copying it.  The first handler
-  // reads the mesh's own points, so they are not copied in first.
+  // anew: the working positions take the storage of the world positions,
+  // and the mesh info every handler sees holds the previous pass's result
+  // by moving it, not copying it (its storage takes the other result at
+  // the end).  The first handler reads the mesh's own points, so they are
+  // not copied in first.  The working positions stay in the space of the
+  // handler that wrote them last: consecutive world-space handlers pass
+  // world coordinates on, and a world-space result is kept as it came.
   const size_t count = mesh->points.size();
   std::vector<Vec3> positions = std::move(object.deformedWorld);
   positions.resize(count);
   bool written = false;  // positions hold the result of a handler
+  bool inWorldSpace = false;  // the space of positions (of the mesh's points until written)
   MeshInfoData info(mesh, std::move(object.deformed), false);
   object.deformed.clear();
   object.deformedWorld.clear();
@@ -374,20 +381,20 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
     const uint32_t flags = handler.flags != nullptr ? handler.flags(inst->instance) : 0u;
     const bool inWorld = (flags & LWDMF_WORLD) != 0;
     const Vec3* input = written ? positions.data() : mesh->points.data();
-    const size_t reached = runHandlerOverPoints(key, handler, inst->instance, inWorld ? &world : nullptr, toObject,
-                                                *mesh, input, &info.info, positions.data());
-    // Points a destroyed handler never reached keep their input.
-    if (!written) std::copy(mesh->points.begin() + static_cast<std::ptrdiff_t>(reached), mesh->points.end(),
-                            positions.begin() + static_cast<std::ptrdiff_t>(reached));
+    const Affine* into = inWorld == inWorldSpace ? nullptr : inWorld ? &world : &toObject;
+    runHandlerOverPoints(key, handler, inst->instance, into, *mesh, input, &info.info, positions.data());
     written = true;
+    inWorldSpace = inWorld;
   }
   if (!written) positions.assign(mesh->points.begin(), mesh->points.end());
   Item* it = item(id);
   if (it == nullptr) return;
-  it->deformedWorld = std::move(info.other);
-  it->deformedWorld.resize(positions.size());
-  for (size_t i = 0; i < positions.size(); ++i) applyAffine(world, positions[i].data(), it->deformedWorld[i].data());
-  it->deformed = std::move(positions);
+  std::vector<Vec3> other = std::move(info.other);
+  other.resize(positions.size());
+  const Affine& change = inWorldSpace ? toObject : world;
+  for (size_t i = 0; i < positions.size(); ++i) applyAffine(change, positions[i].data(), other[i].data());
+  it->deformed = std::move(inWorldSpace ? other : positions);
+  it->deformedWorld = std::move(inWorldSpace ? positions : other);
 }
 
 void Host::deformObject(LWItemID id) {

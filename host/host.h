@@ -437,14 +437,15 @@ class Host {
   void destroyInstanceRecord(uint64_t key, bool cleanup);
   void evaluateObjectPoints(Item& object, bool ensureNewTime);
   /* Every point of `mesh` from input through the displacement handler of
-   * instance `key` into output (which may be input): in world coordinates
-   * when `world` (the object's placement; toObject its inverse) is given,
-   * else in object coordinates.  Returns the number of points done: all of
-   * them, or fewer when the handler was destroyed from inside its evaluate
-   * (output past them is untouched). */
+   * instance `key` into output (which may be input), in the handler's
+   * space: `into`, when given, carries input into it first.  Returns the
+   * number of points done: all of them, or fewer when the handler was
+   * destroyed from inside its evaluate; the points past them then hold
+   * their input carried into the handler's space, so that output is all
+   * in one space. */
   size_t runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
-                              const Affine* world, const Affine& toObject, const Mesh& mesh, const Vec3* input,
-                              LWMeshInfo* info, Vec3* output);
+                              const Affine* into, const Mesh& mesh, const Vec3* input, LWMeshInfo* info,
+                              Vec3* output);
   void drawInto(int32_t viewport, Instance* inst);
   void drawTool(int32_t viewport);
   void ensureNewTime(Instance& inst);
@@ -466,6 +467,7 @@ class Host {
 
   std::map<uint64_t, Instance> instances_;
   uint64_t nextInstanceKey_ = 1;
+  uint64_t instanceChanges_ = 0; /* instances made or destroyed so far */
 
   std::vector<OpenInterface> interfaces_;
 

@@ -45,9 +45,12 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]);
  * inside the rest box, and move holds its displacement in world axes,
  * R^T (deformed - local) with R the axes as rows.  Formed in the frame, the
  * move carries no rounding of the item position: an undeformed cage moves
- * a point far from the origin by no more than near it.  0: outside, move
- * untouched.
- * Fast path and fallback as for displaceWithLattice. */
+ * a point far from the origin by no more than near it.  0: outside (NaN
+ * and infinite coordinates included), move untouched.
+ * `world` is read one coordinate per 8-byte load, so it may be a record
+ * its writer has only just stored, in stores of any width (a host's
+ * displacement access).  Fast path and fallback as for
+ * displaceWithLattice. */
 int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]);
 
 /* The same computed straight from evalPoints, point by point: the

@@ -276,7 +276,10 @@ int boxKernel(const DeformTable* table, const double* restMin, const double* siz
 int boxKernelWorld(const DeformTable* table, const LatticeData* lattice, const double* world, double move[3]) {
   const double* position = lattice->itemPosition;
   const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
-  const double d[3] = {world[0] - position[0], world[1] - position[1], world[2] - position[2]};
+  // One load per coordinate (see moveWorldPointWithLattice): a wider load
+  // over narrower pending stores would wait for them to retire.
+  const volatile double* w = world;
+  const double d[3] = {w[0] - position[0], w[1] - position[1], w[2] - position[2]};
   double local[3];
   for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
   Vd result;

@@ -215,22 +215,29 @@ TEST_F(HostTest, WorldSpaceDeformationOfAMeshLargerThanOneBatchOfPoints) {
 }
 
 TEST_F(HostTest, AHandlerRemovedDeepInsideALargeMeshLeavesOnlyTheRestAlone) {
-  const size_t count = 700;  // removal at point 698, in the last batch
+  // Removal at point 767, the last of the third batch of 256: the last
+  // point is alone in a batch the handler never sees.
+  const size_t count = 769;
   const LWItemID object = host.addObject("Helix", makeHelixMesh(count));
   host.setAutoRefresh(false);
-  host.placeItem(object, {0, 3, 0});
+  host.placeItem(object, {0, 3, 0}, {0.4, 0.2, -0.7});
   host.deformObject(object);  // leaves world positions in the buffer the next pass works in
   host.select({object});
-  ASSERT_NE(host.applyServer(object, kDisp, "Test_DispSelfRemoving"), 0u);  // local +X by 1
+  ASSERT_NE(host.applyServer(object, kDisp, "Test_DispSelfRemoving"), 0u);  // world +X by 1
   host.deformObject(object);
   EXPECT_TRUE(host.itemInstances(object, kDisp).empty());
   const cwhost::Item& item = *host.item(object);
   ASSERT_EQ(item.deformed.size(), count);
+  const cwhost::Affine world = host.worldPlacement(object, 0.0);
+  const cwhost::Affine toObject = world.inverse();
   for (size_t i = 0; i < count; ++i) {
-    cwhost::Vec3 expected = item.mesh->points[i];
-    if (i + 1 < count) expected[0] += 1.0;
-    ASSERT_EQ(item.deformed[i], expected) << i;
-    ASSERT_EQ(item.deformedWorld[i], (cwhost::Vec3{expected[0], expected[1] + 3, expected[2]})) << i;
+    cwhost::Vec3 expectedWorld = world.apply(item.mesh->points[i]);
+    if (i + 1 < count) expectedWorld[0] += 1.0;
+    const cwhost::Vec3 expected = toObject.apply(expectedWorld);
+    for (int a = 0; a < 3; ++a) {
+      ASSERT_NEAR(item.deformed[i][a], expected[a], 1e-12) << i << " " << a;
+      ASSERT_NEAR(item.deformedWorld[i][a], expectedWorld[a], 1e-12) << i << " " << a;
+    }
   }
 }
 

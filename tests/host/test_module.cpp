@@ -353,13 +353,13 @@ int32_t activateDispWorld(int32_t version, LWGlobalFunc* global, void* local, vo
 int32_t activateDispLocal(int32_t version, LWGlobalFunc* global, void* local, void*) {
   return activateDisp(version, local, global, dispCreateLocal, dispEvaluateLocal);
 }
-// Local handler that removes itself (the selected item's first
-// displacement handler) from inside its evaluate, at the object's last
-// point but one (the third of a quad).
+// World-space handler (+X by 1) that removes itself (the selected item's
+// first displacement handler) from inside its evaluate, at the object's
+// last point but one (the third of a quad).
 int stSelfRemovingCalls = 0;
 LWInstance dispCreateSelfRemoving(void*, LWItemID item, LWError*) {
   stSelfRemovingCalls = 0;
-  return dispCreateWith(item, 0);
+  return dispCreateWith(item, LWDMF_WORLD);
 }
 void dispEvaluateSelfRemoving(LWInstance inst, LWDisplacementAccess* access) {
   access->source[0] += static_cast<DispInstance*>(inst)->shift;
