@@ -104,8 +104,8 @@ bool readHostPoint(const double p[3], double in[3]) {
 // The usual set-up, one Box lattice and no other: what the two passes give
 // (the weighted move added, nothing to average or add after it), with
 // little around the lattice call, as it runs for every point.  The host's
-// point goes to the lattice as it stands: moveWorldPointWithLattice reads
-// it one coordinate per load and leaves a non-finite point outside, as
+// point goes to the lattice as it stands: the lattice calls read it one
+// coordinate per load and leave a non-finite point outside, as
 // readHostPoint would.
 [[gnu::noinline]] void moveThroughTheOneBoxLattice(const DeformerInstance* deformer, const LWMeshInfo* mesh,
                                                    LWPointID point, double p[3]) {
@@ -113,13 +113,13 @@ bool readHostPoint(const double p[3], double in[3]) {
   const LWVMapID map = deformer->weightMaps[0];
   double weight;
   if (lattice->evalPoints == nullptr || !getPointWeight(mesh, map, point, &weight)) return;
+  if (map == 0) {  // weight 1: the whole move, added in the lattice call
+    displaceWorldPointWithLattice(lattice, p);
+    return;
+  }
   double move[3];
   if (!moveWorldPointWithLattice(lattice, p, move)) return;
-  if (map == 0) {  // weight 1: the move as it is, without the multiplications
-    for (int c = 0; c < 3; ++c) p[c] += move[c];
-  } else {
-    for (int c = 0; c < 3; ++c) p[c] += weight * move[c];
-  }
+  for (int c = 0; c < 3; ++c) p[c] += weight * move[c];
 }
 
 // Every lattice of the group, the Box pass then the Screen pass.  Worked on

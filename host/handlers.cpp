@@ -308,6 +308,9 @@ size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& han
   const size_t count = mesh.points.size();
   // While no instance was made or destroyed, the one evaluated is alive.
   const uint64_t changes = instanceChanges_;
+  // Read once: after each call the compiler would have to read them anew.
+  const Vec3* base = mesh.points.data();
+  void (*const evaluate)(LWInstance, LWDisplacementAccess*) = handler.evaluate;
   LWDisplacementAccess access{};
   for (size_t start = 0; start < count; start += kChunk) {
     const size_t n = std::min(kChunk, count - start);
@@ -320,11 +323,11 @@ size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& han
     bool gone = false;
     while (done < n) {
       const size_t i = start + done;
-      for (int a = 0; a < 3; ++a) access.oPos[a] = mesh.points[i][a];
+      for (int a = 0; a < 3; ++a) access.oPos[a] = base[i][a];
       for (int a = 0; a < 3; ++a) access.source[a] = chunk[done][a];
       access.point = meshPointID(i);
       access.info = info;  // every field set anew: a handler may write any of them
-      handler.evaluate(instance, &access);
+      evaluate(instance, &access);
       chunk[done] = readHandlerPoint(access.source);
       ++done;
       if (instanceChanges_ != changes && this->instance(key) == nullptr) {

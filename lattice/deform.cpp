@@ -385,6 +385,19 @@ int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3],
   return deformBoxWorldWithTable(table, lattice, world, move);
 }
 
+int displaceWorldPointWithLattice(const LatticeData* lattice, double p[3]) {
+  assert(lattice != nullptr && p != nullptr);
+  const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_BOX);
+  if (table != nullptr) {
+    assert(boxPreconditions(lattice));
+    return deformBoxWorldAddWithTable(table, lattice, p);
+  }
+  double move[3];
+  if (!moveWorldPointDirect(lattice, p, move)) return 0;
+  for (int c = 0; c < 3; ++c) p[c] += move[c];
+  return 1;
+}
+
 int displaceWithLattice2D_WideFlex(const LatticeData* lattice, double p[2]) {
   assert(lattice != nullptr && p != nullptr);
   const DeformTable* table = latticeDeformTable(lattice, DEFORM_TABLE_WIDE);

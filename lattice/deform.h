@@ -53,6 +53,11 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]);
  * displaceWithLattice. */
 int moveWorldPointWithLattice(const LatticeData* lattice, const double world[3], double move[3]);
 
+/* The same move added to the point: 1 and p += move when the lattice
+ * reaches it, 0 and p untouched otherwise.  The whole displacement of a
+ * world point by one Box lattice at full weight, in one call. */
+int displaceWorldPointWithLattice(const LatticeData* lattice, double p[3]);
+
 /* The same computed straight from evalPoints, point by point: the
  * reference the fast path is measured and tested against, and its fallback
  * when the lattice has no current table. */

@@ -208,6 +208,11 @@ int deformBoxWorldWithTable(const DeformTable* table, const LatticeData* lattice
   return sse2::boxKernelWorld(table, lattice, world, move);
 }
 
+int deformBoxWorldAddWithTable(const DeformTable* table, const LatticeData* lattice, double p[3]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) return avx2::boxKernelWorldAdd(table, lattice, p);
+  return sse2::boxKernelWorldAdd(table, lattice, p);
+}
+
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {
   if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::wideKernel(table, column, row, tx, rows);
   else sse2::wideKernel(table, column, row, tx, rows);

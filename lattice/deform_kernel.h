@@ -50,6 +50,10 @@ int deformBoxWithTable(const DeformTable* table, const double restMin[3], const 
 int deformBoxWorldWithTable(const DeformTable* table, const struct LatticeData* lattice, const double world[3],
                             double move[3]);
 
+/* The same with the move added to p itself (p += move); 0 and p
+ * untouched outside. */
+int deformBoxWorldAddWithTable(const DeformTable* table, const struct LatticeData* lattice, double p[3]);
+
 /* Widened grid, cell `column` and wide row `row` (the neighbourhood's first
  * row), fraction tx: the X pass over the neighbourhood's four wide rows,
  * rows[b] for wide row row + b. */

@@ -273,25 +273,45 @@ int boxKernel(const DeformTable* table, const double* restMin, const double* siz
 // the move from the local difference (deformed - local) rather than from
 // the deformed point carried back keeps the item position's rounding out
 // of it, and spares the caller a frame change of its own.
-int boxKernelWorld(const DeformTable* table, const LatticeData* lattice, const double* world, double move[3]) {
+// The world point's move in lanes 0..2 of *move, its coordinates in
+// world[0..2]; false outside.
+KERNEL_ALWAYS_INLINE bool boxKernelWorldLanes(const DeformTable* table, const LatticeData* lattice,
+                                              const double* point, double world[3], Vd* move) {
   const double* position = lattice->itemPosition;
   const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
   // One load per coordinate (see moveWorldPointWithLattice): a wider load
   // over narrower pending stores would wait for them to retire.
-  const volatile double* w = world;
-  const double d[3] = {w[0] - position[0], w[1] - position[1], w[2] - position[2]};
+  const volatile double* w = point;
+  for (int c = 0; c < 3; ++c) world[c] = w[c];
+  const double d[3] = {world[0] - position[0], world[1] - position[1], world[2] - position[2]};
   double local[3];
   for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
   Vd result;
-  if (!boxKernelLanes(table, lattice->restMin, lattice->size, local, &result)) return 0;
+  if (!boxKernelLanes(table, lattice->restMin, lattice->size, local, &result)) return false;
   const Vd delta = result - set4(local[0], local[1], local[2], 0.0);
   // Each axis is read four wide, as it lies in the record: its lane 3 is
   // the next field's first double (see the layout check in
   // deform_kernel.cpp), which only reaches lane 3 of the move, never stored.
   Vd m = laneOf<0>(delta) * loadu(lattice->itemRight);
   m = mulAdd(laneOf<1>(delta), loadu(lattice->itemUp), m);
-  m = mulAdd(laneOf<2>(delta), loadu(lattice->itemForward), m);
+  *move = mulAdd(laneOf<2>(delta), loadu(lattice->itemForward), m);
+  return true;
+}
+
+int boxKernelWorld(const DeformTable* table, const LatticeData* lattice, const double* world, double move[3]) {
+  double w[3];
+  Vd m;
+  if (!boxKernelWorldLanes(table, lattice, world, w, &m)) return 0;
   store3(move, m);
+  return 1;
+}
+
+// The move added to the point itself.
+int boxKernelWorldAdd(const DeformTable* table, const LatticeData* lattice, double p[3]) {
+  double w[3];
+  Vd m;
+  if (!boxKernelWorldLanes(table, lattice, p, w, &m)) return 0;
+  store3(p, m + set4(w[0], w[1], w[2], 0.0));
   return 1;
 }
 

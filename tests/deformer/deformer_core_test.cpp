@@ -120,4 +120,44 @@ TEST(DeformerPoint, CoordinatesThatDoNotSumToAFiniteNumberPassThrough) {
   destroyLatticeData(&screen);
 }
 
+TEST(DeformerPoint, PointsThatAreNotFiniteLeaveOneBoxLatticeOrSeveralAsTheyCame) {
+  // A Box lattice whose cage is moved by (0.5, 0, 0): one of them takes the
+  // Deformer's short path, two its general one (the same move, averaged).
+  LatticeData boxes[2]{};
+  for (LatticeData& box : boxes) {
+    box.type = LATTICE_BOX;
+    box.segments[0] = box.segments[1] = box.segments[2] = 2;
+    box.size[0] = box.size[1] = box.size[2] = 2.0;
+    box.itemRight[0] = box.itemUp[1] = box.itemForward[2] = 1.0;
+    refreshLatticeParm(&box);
+    ASSERT_NE(initLatticeData(&box), nullptr);
+    for (int32_t n = 0; n < box.pointCount; ++n) box.firstKey->points[3 * n] += 0.5;
+    setEvaluatedCageOtherPosAtTime(&box, 0.0);
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double odd[][3] = {{nan, 0.0, 0.0}, {0.1, inf, 0.3}, {-inf, 0.2, nan}, {1e308, 1e308, 0.0}};
+  for (int32_t count = 1; count <= 2; ++count) {
+    SCOPED_TRACE(count);
+    DeformerInstance deformer{};
+    ASSERT_TRUE(ensureDeformerCapacity(&deformer, count));
+    for (int32_t i = 0; i < count; ++i) deformer.lattices[i] = &boxes[i];
+    deformer.latticeCount = count;
+    partitionDeformerLattices(&deformer);
+    ASSERT_EQ(deformer.boxCount, count);
+    for (const auto& point : odd) {
+      double p[3] = {point[0], point[1], point[2]};
+      displaceDeformerPoint(&deformer, nullptr, 1, p);
+      EXPECT_EQ(std::memcmp(p, point, sizeof p), 0) << point[0] << " " << point[1] << " " << point[2];
+    }
+    double inside[3] = {0.25, -0.5, 0.75};
+    displaceDeformerPoint(&deformer, nullptr, 1, inside);
+    EXPECT_NEAR(inside[0], 0.75, 1e-12);
+    EXPECT_NEAR(inside[1], -0.5, 1e-12);
+    EXPECT_NEAR(inside[2], 0.75, 1e-12);
+    freeDeformerLattices(&deformer);
+  }
+  for (LatticeData& box : boxes) destroyLatticeData(&box);
+}
+
 }  // namespace

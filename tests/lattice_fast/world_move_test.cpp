@@ -1,7 +1,8 @@
-// The world-space Box call the Deformer makes per point: the move it gives
-// a world point must be the lattice-local deformation carried into the
-// item's frame, from the fast path under every kernel and from the direct
-// fallback alike, and a point outside must leave the move untouched.
+// The world-space Box calls the Deformer makes per point: the move they
+// give a world point must be the lattice-local deformation carried into
+// the item's frame, from the fast path under every kernel and from the
+// direct fallback alike; the in-place form must add exactly that move; a
+// point outside must leave move and point untouched.
 
 #include <array>
 #include <cmath>
@@ -68,6 +69,18 @@ int expectedMove(const LatticeData* l, const std::array<double, 3>& world, std::
     const int inside = moveWorldPointWithLattice(l, world.data(), got.data());
     if (inside != wantInside) {
       return ::testing::AssertionFailure() << "point " << n << ": inside " << inside << " vs " << wantInside;
+    }
+    // The in-place form adds the same move, or leaves the point alone.
+    std::array<double, 3> moved = world;
+    if (displaceWorldPointWithLattice(l, moved.data()) != inside) {
+      return ::testing::AssertionFailure() << "point " << n << ": the in-place form answers otherwise";
+    }
+    for (int c = 0; c < 3; ++c) {
+      const double expected = inside ? world[c] + got[c] : world[c];
+      if (std::memcmp(&moved[c], &expected, sizeof expected) != 0) {
+        return ::testing::AssertionFailure() << "point " << n << " coordinate " << c << ": moved to " << moved[c]
+                                             << ", not " << expected;
+      }
     }
     for (int c = 0; c < 3; ++c) {
       const bool same = inside ? std::fabs(got[c] - want[c]) <= tolerance : got[c] == sentinel;
