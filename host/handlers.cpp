@@ -295,7 +295,7 @@ void Host::setPreviewRange(LWFrame start, LWFrame end, LWFrame step) {
   scene_.time.previewStep = step < 1 ? 1 : step;
 }
 
-size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
+void Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
                                   const Affine* into, const Mesh& mesh, const Vec3* input, LWMeshInfo* info,
                                   Vec3* output) {
   // Points go through in chunks small enough to stay in the first-level
@@ -319,34 +319,28 @@ size_t Host::runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& han
     } else {
       std::copy(input + start, input + start + n, chunk);
     }
-    size_t done = 0;  // points of the chunk the handler has been through
-    bool gone = false;
-    while (done < n) {
-      const size_t i = start + done;
+    bool gone = false;  // the handler destroyed from inside its own evaluate
+    for (size_t j = 0; j < n && !gone; ++j) {
+      const size_t i = start + j;
       for (int a = 0; a < 3; ++a) access.oPos[a] = base[i][a];
-      for (int a = 0; a < 3; ++a) access.source[a] = chunk[done][a];
+      for (int a = 0; a < 3; ++a) access.source[a] = chunk[j][a];
       access.point = meshPointID(i);
       access.info = info;  // every field set anew: a handler may write any of them
       evaluate(instance, &access);
-      chunk[done] = readHandlerPoint(access.source);
-      ++done;
-      if (instanceChanges_ != changes && this->instance(key) == nullptr) {
-        gone = true;  // destroyed from inside its own evaluate
-        break;
-      }
+      chunk[j] = readHandlerPoint(access.source);
+      gone = instanceChanges_ != changes && this->instance(key) == nullptr;
     }
-    // Points the handler did not reach keep their input, in its space.
-    if (gone) std::copy(chunk + done, chunk + n, output + start + done);
-    std::copy(chunk, chunk + done, output + start);
+    // Points the handler did not reach keep their input, in its space: in
+    // this chunk as it was carried in, in the later ones carried here.
+    std::copy(chunk, chunk + n, output + start);
     if (gone) {
       for (size_t i = start + n; i < count; ++i) {
         if (into != nullptr) applyAffine(*into, input[i].data(), output[i].data());
         else output[i] = input[i];
       }
-      return start + done;
+      return;
     }
   }
-  return count;
 }
 
 void Host::evaluateObjectPoints(Item& object, bool ensure) {

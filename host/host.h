@@ -438,12 +438,11 @@ class Host {
   void evaluateObjectPoints(Item& object, bool ensureNewTime);
   /* Every point of `mesh` from input through the displacement handler of
    * instance `key` into output (which may be input), in the handler's
-   * space: `into`, when given, carries input into it first.  Returns the
-   * number of points done: all of them, or fewer when the handler was
-   * destroyed from inside its evaluate; the points past them then hold
-   * their input carried into the handler's space, so that output is all
+   * space: `into`, when given, carries input into it first.  When the
+   * handler is destroyed from inside its evaluate, the points it did not
+   * reach get their input carried into its space, so that output is all
    * in one space. */
-  size_t runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
+  void runHandlerOverPoints(uint64_t key, const LWDisplacementHandler& handler, LWInstance instance,
                               const Affine* into, const Mesh& mesh, const Vec3* input, LWMeshInfo* info,
                               Vec3* output);
   void drawInto(int32_t viewport, Instance* inst);

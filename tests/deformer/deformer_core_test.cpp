@@ -81,19 +81,26 @@ TEST_F(DeformerList, DroppingALatticeKeepsTheOrderAndTheMaps) {
   }
 }
 
+// A 2 x 2 (x 2) lattice of size 2 at the origin, unturned, whose cage is
+// moved by (0.5, 0, 0) and evaluated.  False when it could not be made.
+bool makeShiftedLattice(LatticeData* l, uint32_t type) {
+  l->type = type;
+  l->projectionType = PROJECTION_ORTHOGRAPHIC;
+  l->segments[0] = l->segments[1] = l->segments[2] = 2;
+  l->size[0] = l->size[1] = l->size[2] = 2.0;
+  l->itemRight[0] = l->itemUp[1] = l->itemForward[2] = 1.0;
+  refreshLatticeParm(l);
+  if (initLatticeData(l) == nullptr) return false;
+  for (int32_t n = 0; n < l->pointCount; ++n) l->firstKey->points[3 * n] += 0.5;
+  setEvaluatedCageOtherPosAtTime(l, 0.0);
+  return true;
+}
+
 TEST(DeformerPoint, CoordinatesThatDoNotSumToAFiniteNumberPassThrough) {
   // An Orthographic Screen lattice moves every point of its plane, even far
   // outside its grid: an infinite coordinate would come back as NaN.
   LatticeData screen{};
-  screen.type = LATTICE_SCREEN;
-  screen.projectionType = PROJECTION_ORTHOGRAPHIC;
-  screen.segments[0] = screen.segments[1] = screen.segments[2] = 2;
-  screen.size[0] = screen.size[1] = screen.size[2] = 2.0;
-  screen.itemRight[0] = screen.itemUp[1] = screen.itemForward[2] = 1.0;
-  refreshLatticeParm(&screen);
-  ASSERT_NE(initLatticeData(&screen), nullptr);
-  for (int32_t n = 0; n < screen.pointCount; ++n) screen.firstKey->points[3 * n] += 0.5;
-  setEvaluatedCageOtherPosAtTime(&screen, 0.0);
+  ASSERT_TRUE(makeShiftedLattice(&screen, LATTICE_SCREEN));
 
   DeformerInstance deformer{};
   ASSERT_TRUE(ensureDeformerCapacity(&deformer, 1));
@@ -124,16 +131,7 @@ TEST(DeformerPoint, PointsThatAreNotFiniteLeaveOneBoxLatticeOrSeveralAsTheyCame)
   // A Box lattice whose cage is moved by (0.5, 0, 0): one of them takes the
   // Deformer's short path, two its general one (the same move, averaged).
   LatticeData boxes[2]{};
-  for (LatticeData& box : boxes) {
-    box.type = LATTICE_BOX;
-    box.segments[0] = box.segments[1] = box.segments[2] = 2;
-    box.size[0] = box.size[1] = box.size[2] = 2.0;
-    box.itemRight[0] = box.itemUp[1] = box.itemForward[2] = 1.0;
-    refreshLatticeParm(&box);
-    ASSERT_NE(initLatticeData(&box), nullptr);
-    for (int32_t n = 0; n < box.pointCount; ++n) box.firstKey->points[3 * n] += 0.5;
-    setEvaluatedCageOtherPosAtTime(&box, 0.0);
-  }
+  for (LatticeData& box : boxes) ASSERT_TRUE(makeShiftedLattice(&box, LATTICE_BOX));
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const double odd[][3] = {{nan, 0.0, 0.0}, {0.1, inf, 0.3}, {-inf, 0.2, nan}, {1e308, 1e308, 0.0}};
