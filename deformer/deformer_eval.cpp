@@ -28,17 +28,6 @@ int getPointWeight(const LWMeshInfo* mesh, LWVMapID map, LWPointID point, double
   return *weight >= kMinWeight && isfinite(*weight) ? 1 : 0;
 }
 
-void toLatticeLocal(const LatticeData* lattice, const double world[3], double local[3]) {
-  const double d[3] = {world[0] - lattice->itemPosition[0], world[1] - lattice->itemPosition[1],
-                       world[2] - lattice->itemPosition[2]};
-  const double* r = lattice->itemRight;
-  const double* u = lattice->itemUp;
-  const double* f = lattice->itemForward;
-  local[0] = d[0] * r[0] + d[1] * r[1] + d[2] * r[2];
-  local[1] = d[0] * u[0] + d[1] * u[1] + d[2] * u[2];
-  local[2] = d[0] * f[0] + d[1] * f[1] + d[2] * f[2];
-}
-
 // sum += weight * (world(local) - from), world(local) being the local
 // point carried back into world space.
 void addWeightedMove(const LatticeData* lattice, const double local[3], const double from[3], double weight,
@@ -82,7 +71,7 @@ void moveThroughScreenLattices(const DeformerInstance* deformer, const LWMeshInf
     double weight;
     if (lattice->evalPoints == nullptr || !getPointWeight(mesh, deformer->weightMaps[i], point, &weight)) continue;
     double local[3];
-    toLatticeLocal(lattice, q, local);
+    latticeLocalOfWorldPoint(lattice, q, local);
     if (!projectPointThroughScreenLattice(lattice, local)) continue;
     addWeightedMove(lattice, local, q, weight, sum);
   }

@@ -356,18 +356,25 @@ int displaceWithLattice(const LatticeData* lattice, double p[3]) {
   return deformBoxWithTable(table, lattice->restMin, lattice->size, p);
 }
 
+void latticeLocalOfWorldPoint(const LatticeData* lattice, const double world[3], double local[3]) {
+  assert(lattice != nullptr && world != nullptr && local != nullptr);
+  const double d[3] = {world[0] - lattice->itemPosition[0], world[1] - lattice->itemPosition[1],
+                       world[2] - lattice->itemPosition[2]};
+  const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
+  for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
+}
+
 namespace {
 
 // moveWorldPointWithLattice without a current table: the frame change and
 // the move around the direct path.  Kept out of line so that the fast
 // path's caller sets up no stack frame for it.
 [[gnu::noinline]] int moveWorldPointDirect(const LatticeData* lattice, const double world[3], double move[3]) {
-  const double* position = lattice->itemPosition;
-  const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
   const volatile double* w = world;  // one load per coordinate, as the kernel reads
-  const double d[3] = {w[0] - position[0], w[1] - position[1], w[2] - position[2]};
+  const double point[3] = {w[0], w[1], w[2]};
   double local[3];
-  for (int a = 0; a < 3; ++a) local[a] = d[0] * axes[a][0] + d[1] * axes[a][1] + d[2] * axes[a][2];
+  latticeLocalOfWorldPoint(lattice, point, local);
+  const double* axes[3] = {lattice->itemRight, lattice->itemUp, lattice->itemForward};
   double deformed[3] = {local[0], local[1], local[2]};
   if (!displaceWithLatticeDirect(lattice, deformed)) return 0;
   const double delta[3] = {deformed[0] - local[0], deformed[1] - local[1], deformed[2] - local[2]};

@@ -39,6 +39,10 @@ void hermiteStep(int dims, const double* p0, const double* p1, const double* p2,
  * within 1e-12 of the lattice size. */
 int displaceWithLattice(const LatticeData* lattice, double p[3]);
 
+/* The world point carried into the lattice's frame (itemPosition and the
+ * unit item axes): local = R (world - itemPosition), R the axes as rows. */
+void latticeLocalOfWorldPoint(const LatticeData* lattice, const double world[3], double local[3]);
+
 /* Box lattice, for a point in world coordinates: the lattice's frame is
  * its item placement (itemPosition and the unit item axes, current after
  * the lattice's refresh).  1: the point, carried into the frame, was
