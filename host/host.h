@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
-#include "host/panels.h"
-#include "host/records.h"
-#include "host/scene.h"
+#include "host/panels/panels.h"
+#include "host/core/records.h"
+#include "host/core/scene.h"
 #include "sdk/lwsdk.h"
 
 namespace cwhost {

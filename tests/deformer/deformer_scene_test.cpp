@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "deformer_fixture.h"
-#include "host/obj_mesh.h"
-#include "host/scene_file.h"
+#include "host/files/obj_mesh.h"
+#include "host/files/scene_file.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "bend_example.h"
 #include "deformer_fixture.h"
-#include "host/scene_file.h"
+#include "host/files/scene_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "host/cli.h"
+#include "host/cli/cli.h"
 #include "host/host.h"
 #include "host_fixture.h"
 

@@ -1,6 +1,6 @@
 // OBJ meshes: what is read, what is written, weight maps in "#cw" lines,
 // and a clear error with the line number for every malformed file.
-#include "host/obj_mesh.h"
+#include "host/files/obj_mesh.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // and the files they write.
 #include <sstream>
 
-#include "host/cli.h"
+#include "host/cli/cli.h"
 #include "scene_fixture.h"
 
 using namespace cwhost;

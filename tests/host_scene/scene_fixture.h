@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "host/host.h"
-#include "host/scene_file.h"
+#include "host/files/scene_file.h"
 
 // A fresh, empty folder named after the running test.
 inline std::filesystem::path scratchFolder() {

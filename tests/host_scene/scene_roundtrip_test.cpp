@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/scene_file.h"
+#include "host/files/scene_file.h"
 #include "scene_fixture.h"
 
 using namespace cwhost;

@@ -1,8 +1,8 @@
 // Running scenes through frames: which objects are written, where, with
 // what positions, and the run's failures.
-#include "host/scene_run.h"
+#include "host/cli/scene_run.h"
 
-#include "host/obj_mesh.h"
+#include "host/files/obj_mesh.h"
 #include "scene_fixture.h"
 
 using namespace cwhost;

@@ -1,6 +1,6 @@
 // The lexical layer: numbers that come back bit for bit, escaped strings
 // holding any byte but NUL, and the tokenizer's errors.
-#include "host/scene_text.h"
+#include "host/files/scene_text.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/cli.h"
+#include "host/cli/cli.h"
 #include "host/host.h"
 #include "module/server_table.h"
 #include "sdk/lwmodule.h"

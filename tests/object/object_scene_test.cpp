@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "host/scene_file.h"
+#include "host/files/scene_file.h"
 #include "object_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/records.h"
+#include "host/core/records.h"
 #include "lattice/lattice_data.h"
 
 namespace cwtest {

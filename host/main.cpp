@@ -1,5 +1,0 @@
-#include <iostream>
-
-#include "host/cli.h"
-
-int main(int argc, char** argv) { return cwhost::runCli(argc, argv, std::cout, std::cerr); }
