@@ -30,7 +30,10 @@ const LWServerTag srvtag2[] = {
 //   {LWCLASS_LAYOUT_GENERIC, CAGEWARP_ADD_SERVER_NAME, AddNewLatticeCustom, srvtag2},
 const LWServerRecord ServerDesc[] = {
     {LWCLASS_CUSTOMOBJ_HANDLER, CAGEWARP_SERVER_NAME, LatticeCustomHandler, nullptr},
+    {LWCLASS_CUSTOMOBJ_INTERFACE, CAGEWARP_SERVER_NAME, LatticeCustomInterface, nullptr},
     {LWCLASS_DISPLACEMENT_HANDLER, CAGEWARP_SERVER_NAME, CagewarpHandler, nullptr},
+    {LWCLASS_DISPLACEMENT_INTERFACE, CAGEWARP_SERVER_NAME, CagewarpInterface, nullptr},
+    {LWCLASS_LAYOUT_GENERIC, CAGEWARP_ADD_SERVER_NAME, AddNewLatticeCustom, srvtag2},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

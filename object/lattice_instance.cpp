@@ -1,5 +1,5 @@
 // The Lattice object's instance callbacks: create, destroy, copy, the item
-// and render bookkeeping, and the (still empty) drawing.
+// and render bookkeeping (the drawing is in lattice_draw.cpp).
 
 #include <assert.h>
 #include <math.h>
@@ -271,13 +271,6 @@ LWError LatticeCustomNewTime(LWInstance instance, LWFrame frame, LWTime time) {
   object->lattice.timeChanged = 1;
   object->lattice.currentTime = time;
   return nullptr;
-}
-
-void LatticeCustomEvaluate(LWInstance instance, const LWCustomObjAccess* access) {
-  // The cage is drawn by the drawing code once it exists; until then the
-  // lattice shows nothing.
-  (void)instance;
-  (void)access;
 }
 
 uint32_t LatticeCustomFlags(LWInstance instance) {

@@ -91,7 +91,8 @@ LWError LatticeCustomNewTime(LWInstance instance, LWFrame frame, LWTime time);
 
 /* ---- drawing -------------------------------------------------------------------- */
 
-/* The viewport drawing of the lattice; draws nothing yet. */
+/* The viewport drawing of the lattice (lattice_draw.h): refresh over the
+ * ring, then the cage of the current time. */
 void LatticeCustomEvaluate(LWInstance instance, const LWCustomObjAccess* access);
 /* LWCOF_VIEWPORT_INDEX: the drawing access carries the viewport number. */
 uint32_t LatticeCustomFlags(LWInstance instance);

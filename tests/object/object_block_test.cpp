@@ -231,6 +231,8 @@ TEST_F(ObjectBlockTest, LatticeWithoutPointsWritesNoKeySectionAndReloadsFresh) {
 }
 
 TEST_F(ObjectBlockTest, TaggedBlockLoadsAsWritten) {
+  // Drawing refreshes every lattice; this test watches the lazy refresh itself.
+  host.setAutoRefresh(false);
   const LatticeData* l = loadNew(samples::taggedBlock());
   expectSampleSettings(l, true, true);
   EXPECT_STREQ(l->groupName, "legs");

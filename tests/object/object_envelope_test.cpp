@@ -37,6 +37,8 @@ class ObjectEnvelopeTest : public ObjectTest {
 };
 
 TEST_F(ObjectEnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
+  // Drawing refreshes every lattice; this test watches the lazy refresh itself.
+  host.setAutoRefresh(false);
   CageKey* moved = l->lastKey;
   const std::vector<double> shape = keyPoints(l, moved);
   const double label = moved->label;

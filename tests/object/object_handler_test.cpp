@@ -52,6 +52,8 @@ TEST_F(ObjectHandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
 }
 
 TEST_F(ObjectHandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
+  // Drawing refreshes every lattice; this test watches the lazy refresh itself.
+  host.setAutoRefresh(false);
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   const LatticeData* l = lattice(key);

@@ -9,6 +9,12 @@ namespace {
 
 class ObjectRefreshTest : public ObjectTest {
  protected:
+  // Drawing refreshes every lattice; these tests send the refresh themselves.
+  void SetUp() override {
+    ObjectTest::SetUp();
+    host.setAutoRefresh(false);
+  }
+
   void refresh() { host.ringSend(RING_TOPIC_LATTICE, LATTICE_EVENT_REFRESH_FLAG, nullptr); }
 
   static void expectNear3(const double* actual, const cwhost::Vec3& expected, const char* what) {
