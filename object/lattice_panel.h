@@ -24,8 +24,10 @@
  * the panel is created.
  *
  * What a user sets is bounded before it is stored, never kept raw: a
- * choice outside its list is brought to its nearest entry (a weight map or
- * camera that does not exist means none); colours and opacity are brought
+ * choice outside its list is brought to its nearest entry (a weight map
+ * that does not exist means none; a camera that does not exist means none,
+ * and the lattice then takes the scene's first camera as at any refresh);
+ * colours and opacity are brought
  * within 0 .. 1 and a value that is not a number is refused; a group name
  * is cut to 255 bytes and an empty one becomes "name".  After every change
  * the host is told to refresh ("RefreshNow"), so the deformed objects and
