@@ -166,6 +166,17 @@ TEST_F(ObjectAddTest, MissingViewportOrGridAndAnEmptyViewKeepTheLatticeBuildable
   expectSize(l, 0.0001, 0.0001, 1.0);
   expectSegments(l, 10, 10, 1);
   EXPECT_LATTICE_SOUND(l);
+
+  // A view millions of times wider than high: the columns stop at the most
+  // a lattice takes instead of overflowing.  (Not drawn: refreshing a
+  // Screen lattice that wide takes seconds.)
+  host.setAutoRefresh(false);
+  addCamera("Perspective", 640, 480);
+  host.item(host.selection()[0])->camera.pixelAspect = 1e7;
+  runAdd();
+  ASSERT_NE(added(), nullptr);
+  expectSegments(added(), 1024, 10, 1);
+  EXPECT_LATTICE_SOUND(added());
 }
 
 TEST_F(ObjectAddTest, NoPanelWhenTheHandlerIsNotOnTheNewItemAndNothingWithoutServices) {
