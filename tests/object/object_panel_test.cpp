@@ -16,26 +16,10 @@ constexpr uint32_t kDisplay = 0x8001, kGroup = 0x8002, kSelected = 0x8003, kUnse
                    kOpacity = 0x8005, kWeightMap = 0x8006, kCamera = 0x8007, kProjection = 0x8008,
                    kAffectAll = 0x8009;
 
-XValue integer(int32_t i) {
-  XValue v;
-  v.i = i;
-  return v;
-}
-XValue real(double d) {
-  XValue v;
-  v.d = d;
-  return v;
-}
-XValue text(const std::string& s) {
-  XValue v;
-  v.s = s;
-  return v;
-}
-XValue color(double r, double g, double b) {
-  XValue v;
-  v.c = {r, g, b};
-  return v;
-}
+XValue integer(int32_t i) { return XValue{i, 0.0, {0, 0, 0}, ""}; }
+XValue real(double d) { return XValue{0, d, {0, 0, 0}, ""}; }
+XValue text(const std::string& s) { return XValue{0, 0.0, {0, 0, 0}, s}; }
+XValue color(double r, double g, double b) { return XValue{0, 0.0, {r, g, b}, ""}; }
 
 class ObjectPanelTest : public ObjectTest {
  protected:
@@ -155,8 +139,14 @@ TEST_F(ObjectPanelTest, BadValuesAreBoundedNeverStoredRaw) {
   EXPECT_EQ(l->selectedColor[2], 0.5);
   host.xpanelSetValue(panel, kDisplay, integer(7));
   EXPECT_EQ(l->display, 2u);
+  ToolStandIn tool;
+  ring()->attach(RING_TOPIC_EDIT_TOOL, &tool, ToolStandIn::onEvent);
   host.xpanelSetValue(panel, kDisplay, integer(-1));
   EXPECT_EQ(l->display, 0u);
+  // An unseen lattice leaves the Edit tool's selection.
+  EXPECT_EQ(tool.count(TOOL_EVENT_LATTICE_HIDDEN), 1);
+  EXPECT_EQ(tool.pointers.back(), l);
+  ring()->detach(RING_TOPIC_EDIT_TOOL, &tool);
   host.xpanelSetValue(panel, kAffectAll, integer(5));
   EXPECT_EQ(l->affectAllGroups, 1u);
 
