@@ -2,6 +2,7 @@
 // the pictures the run command writes.
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "host/cli/cli.h"
@@ -72,6 +73,16 @@ TEST_F(RenderTest, RefusalsSayWhyAndLeaveNoPicture) {
   EXPECT_FALSE(cwhost::renderViewport(host, 2, 10, 10, image, &error));
   EXPECT_NE(error.find("no viewport 2"), std::string::npos) << error;
   EXPECT_FALSE(cwhost::renderViewport(host, 0, 10, 0, image, &error));
+  host.scene().viewports[0].pixelSize = 0;
+  EXPECT_FALSE(cwhost::renderViewport(host, 0, 10, 10, image, &error));
+  EXPECT_NE(error.find("pixel size must be above 0"), std::string::npos) << error;
+  host.scene().viewports[0].pixelSize = 0.002;
+  // A plug-in's drawing at no real place, and text too long to see, are
+  // drawn as far as they can be.
+  const double nan = std::nan("");
+  paint(Ops().line({nan, 0, 0}, {0, 0, 0}).point({0, std::numeric_limits<double>::infinity(), 0})
+            .text({0, 0, 0}, std::string(120, 'W'), LWJUST_CENTER));
+  EXPECT_TRUE(cwhost::renderViewport(host, 0, 10, 10, image, &error)) << error;
 
   ASSERT_TRUE(cwhost::renderViewport(host, 0, 8, 4, image, &error)) << error;
   const std::string dir = ::testing::TempDir() + "/no such folder";
