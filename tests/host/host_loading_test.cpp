@@ -29,7 +29,7 @@ TEST(HostLoading, ReadsTheServerTableWithItsTags) {
   const cwhost::Module& module = host.modules()[0];
   EXPECT_EQ(module.sysSync, LWMODULE_SYNC);
   EXPECT_EQ(module.sysVersion, LWMODULE_VERSION);
-  ASSERT_EQ(module.servers.size(), 10u);
+  ASSERT_EQ(module.servers.size(), 11u);
   EXPECT_EQ(module.servers[0].className, "CustomObjHandler");
   EXPECT_EQ(module.servers[0].name, "Test_Custom");
   EXPECT_EQ(module.servers[1].className, "CustomObjInterface");
