@@ -87,7 +87,7 @@ TEST(HostCli, InfoListsTheServers) {
   EXPECT_EQ(cwhost::runCli(3, argv, out, err), cwhost::kExitOk) << err.str();
   const std::string text = out.str();
   EXPECT_NE(text.find("sync:    0x04121994"), std::string::npos) << text;
-  EXPECT_NE(text.find("servers: 10"), std::string::npos) << text;
+  EXPECT_NE(text.find("servers: 11"), std::string::npos) << text;
   EXPECT_NE(text.find("6. LayoutTool \"Test_Tool\""), std::string::npos) << text;
   EXPECT_NE(text.find("tag 0x00010000 \"Test Tool\""), std::string::npos) << text;
   EXPECT_TRUE(err.str().empty());
