@@ -1,13 +1,14 @@
 // Playing scripts: each line checked, then carried out as one user action.
 #include "host/script/script_run.h"
 
-#include <array>
 #include <filesystem>
 #include <ostream>
 
 #include "host/cli/scene_run.h"
+#include "host/core/views.h"
 #include "host/files/obj_mesh.h"
 #include "host/files/scene_file.h"
+#include "host/render/render.h"
 #include "host/script/script_session.h"
 
 namespace cwhost {
@@ -16,33 +17,13 @@ namespace {
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
-// Viewport type names, by LWVIEW_ number (as scene files write them).
-constexpr std::array<const char*, 11> kViewTypes{"none",  "top",         "bottom", "back",   "front",    "right",
-                                                 "left",  "perspective", "light",  "camera", "schematic"};
-
-// A viewport by its number or by its type's name (the first of that type).
-bool findViewport(const Host& host, const std::string& view, int32_t* index, std::string* why) {
-  const std::vector<Viewport>& ports = host.scene().viewports;
-  if (const std::optional<int32_t> n = parseInt32(view)) {
-    if (*n >= 0 && static_cast<size_t>(*n) < ports.size()) {
-      *index = *n;
-      return true;
-    }
-  } else {
-    for (size_t i = 0; i < ports.size(); ++i) {
-      const int32_t type = ports[i].type;
-      if (type >= 0 && static_cast<size_t>(type) < kViewTypes.size() && view == kViewTypes[static_cast<size_t>(type)]) {
-        *index = static_cast<int32_t>(i);
-        return true;
-      }
-    }
-  }
+// A viewport by its name or number (host/core/views.h).
+bool findViewportNamed(const Host& host, const std::string& view, int32_t* index, std::string* why) {
+  *index = findViewport(host, view);
+  if (*index >= 0) return true;
   std::string list;
-  for (size_t i = 0; i < ports.size(); ++i) {
-    const int32_t type = ports[i].type;
-    list += (list.empty() ? "" : ", ") + std::to_string(i) + " " +
-            (type >= 0 && static_cast<size_t>(type) < kViewTypes.size() ? kViewTypes[static_cast<size_t>(type)] : "?");
-  }
+  for (size_t i = 0; i < host.scene().viewports.size(); ++i)
+    list += (list.empty() ? "" : ", ") + viewportName(host, static_cast<int32_t>(i));
   *why = "no viewport " + quoted(view) + " (the scene's viewports: " + (list.empty() ? "none" : list) + ")";
   return false;
 }
@@ -66,11 +47,24 @@ std::string outputPath(const ScriptSession& session, const std::string& path) {
   return (std::filesystem::path(session.options->outDir) / path).string();
 }
 
+// The path of a file the script writes, its folder made when missing.
+bool prepareOutput(const ScriptSession& session, const std::string& path, std::string* full, std::string* why) {
+  *full = outputPath(session, path);
+  const std::filesystem::path folder = std::filesystem::path(*full).parent_path();
+  std::error_code ec;
+  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+  if (ec) {
+    *why = folder.string() + ": cannot make the folder (" + ec.message() + ")";
+    return false;
+  }
+  return true;
+}
+
 // press / drag / release.
 bool runPointer(ScriptSession& session, const ScriptAction& a, std::string* why) {
   Host& host = *session.host;
   int32_t viewport = -1;
-  if (!findViewport(host, a.view, &viewport, why)) return false;
+  if (!findViewportNamed(host, a.view, &viewport, why)) return false;
   ScriptPress& press = session.press;
   if (a.verb == ScriptVerb::Press) {
     if (press.held) {
@@ -133,6 +127,31 @@ bool writeObjects(ScriptSession& session, const ScriptAction& a, std::string* wh
   return true;
 }
 
+// Draws a viewport into a PNG file.  Rendering resizes the viewport to the
+// picture first (as a user would); a render that fails puts it back.
+bool renderView(ScriptSession& session, const ScriptAction& a, std::string* why) {
+  Host& host = *session.host;
+  if (!renderingAvailable()) {
+    *why = "this host was built without rendering";
+    return false;
+  }
+  int32_t viewport = -1;
+  std::string path;
+  if (!findViewportNamed(host, a.view, &viewport, why) || !prepareOutput(session, a.text, &path, why)) return false;
+  const Viewport before = host.scene().viewports[static_cast<size_t>(viewport)];
+  const int32_t width = a.width > 0 ? a.width : before.width;
+  const int32_t height = a.height > 0 ? a.height : before.height;
+  Image image;
+  if (!renderViewport(host, viewport, width, height, image, why)) {
+    if (static_cast<size_t>(viewport) < host.scene().viewports.size())
+      host.scene().viewports[static_cast<size_t>(viewport)] = before;
+    return false;
+  }
+  if (!writePng(image, path, why)) return false;
+  session.report->files.push_back(path);
+  return true;
+}
+
 bool runAction(ScriptSession& session, const ScriptAction& a, std::string* why) {
   Host& host = *session.host;
   switch (a.verb) {
@@ -185,13 +204,11 @@ bool runAction(ScriptSession& session, const ScriptAction& a, std::string* why) 
     case ScriptVerb::PanelClose: return runPanelAction(session, a, why);
     case ScriptVerb::Dialog: session.dialogs.push_back(ScriptDialogAnswer{a.accept, a.pairs, a.line}); return true;
     case ScriptVerb::Answer: session.replies.push_back(ScriptQueuedReply{a.reply, a.line}); return true;
-    case ScriptVerb::Render:
-      *why = "this host has no renderer";
-      return false;
+    case ScriptVerb::Render: return renderView(session, a, why);
     case ScriptVerb::WriteObj: return writeObjects(session, a, why);
     case ScriptVerb::Save: {
-      const std::string path = outputPath(session, a.text);
-      if (!saveScene(host, path, why)) return false;
+      std::string path;
+      if (!prepareOutput(session, a.text, &path, why) || !saveScene(host, path, why)) return false;
       session.report->files.push_back(path);
       return true;
     }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/cli/cli.h"
+#include "host/render/render.h"
 #include "host/script/script_run.h"
 #include "host_fixture.h"
 
@@ -213,6 +214,29 @@ TEST_F(ScriptTest, ARejectedLineLeavesTheSceneAsItWas) {
   EXPECT_TRUE(log().empty()) << testing::PrintToString(log());
   EXPECT_EQ(host.currentTime(), time);
   EXPECT_EQ(host.selection(), std::vector<LWItemID>{quad});
+}
+
+// The render line hands the viewport to the renderer and writes its PNG
+// (the pictures themselves are the renderer's tests).
+TEST_F(ScriptTest, RenderWritesAPictureOfTheNamedViewport) {
+  if (!cwhost::renderingAvailable()) GTEST_SKIP() << "this host was built without rendering";
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(CAGEWARP_SCRIPT_WORK) / "render";
+  fs::remove_all(dir);
+  ASSERT_TRUE(play("render top render/top.png 64x48\nrender 0 render/persp.png\n")) << error;
+  auto size = [](const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[24] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    auto word = [&](int at) { return header[at] << 24 | header[at + 1] << 16 | header[at + 2] << 8 | header[at + 3]; };
+    return std::make_pair(word(16), word(20));  // the IHDR chunk's width and height
+  };
+  EXPECT_EQ(size(dir / "top.png"), std::make_pair(64, 48));
+  EXPECT_EQ(size(dir / "persp.png"), std::make_pair(640, 480));
+  ASSERT_EQ(report.files.size(), 2u);
+  EXPECT_EQ(report.files[0], (dir / "top.png").string());
+  EXPECT_FALSE(play("render side x.png\n"));
+  EXPECT_EQ(error, "t.script:1: no viewport \"side\" (the scene's viewports: perspective, top)");
 }
 
 // The program as a user runs it (no fixture: the program makes its own host).
