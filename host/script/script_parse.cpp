@@ -180,7 +180,6 @@ bool parseExpect(LineReader& r, ScriptAction& a) {
   }
   if (what == "control") {
     a.verb = ScriptVerb::ExpectControl;
-    std::string label;
     if (!r.text("TITLE", &a.name) || !r.text("LABEL", &a.label)) return false;
     const TextToken* value = r.take("VALUE");
     if (value == nullptr) return false;
