@@ -175,40 +175,44 @@ std::optional<int32_t> parseOnOff(const TextToken& t) {
 bool prepareSetting(Host& host, const ControlRef& c, const std::string& label, const TextToken& value,
                     bool chooseOnly, ControlSetting* out, std::string* why) {
   out->control = c;
+  auto refuse = [why](const std::string& reason) {
+    *why = reason;
+    return false;
+  };
   const std::string what = quoted(label);
   const std::string got = value.quoted ? quoteText(value.text) : quoted(value.text);
   if (c.classic != nullptr) {
     const PanelControl* control = host.control(c.classic);
-    if (!control->enabled) return *why = what + " is ghosted", false;
+    if (!control->enabled) return refuse(what + " is ghosted");
     const std::string& type = control->type;
-    if (chooseOnly && !classicChoice(type)) return *why = what + " is a " + type + ", not a list to choose from", false;
+    if (chooseOnly && !classicChoice(type)) return refuse(what + " is a " + type + ", not a list to choose from");
     if (classicChoice(type)) {
       const std::vector<std::string> choices = choicesOf(host, c);
       const std::optional<int32_t> index = choiceIndex(choices, value, !chooseOnly);
-      if (!index) return *why = what + " has no choice " + got + " (choices: " + listOf(choices) + ")", false;
+      if (!index) return refuse(what + " has no choice " + got + " (choices: " + listOf(choices) + ")");
       out->kind = ControlSetting::Kind::Int;
       out->i = *index;
       return true;
     }
     if (classicBool(type)) {
       const std::optional<int32_t> on = parseOnOff(value);
-      if (!on) return *why = what + " is a check box: expected on or off, got " + got, false;
+      if (!on) return refuse(what + " is a check box: expected on or off, got " + got);
       out->i = *on;
       return true;
     }
     if (classicWhole(type)) {
       const std::optional<int32_t> n = value.quoted ? std::nullopt : parseInt32(value.text);
-      if (!n) return *why = what + " takes a whole number, got " + got, false;
+      if (!n) return refuse(what + " takes a whole number, got " + got);
       if (classicSlider(type) && control->desc.minValue < control->desc.maxValue &&
           (*n < control->desc.minValue || *n > control->desc.maxValue))
-        return *why = what + " goes from " + std::to_string(control->desc.minValue) + " to " +
-                      std::to_string(control->desc.maxValue) + ", not " + value.text, false;
+        return refuse(what + " goes from " + std::to_string(control->desc.minValue) + " to " +
+                      std::to_string(control->desc.maxValue) + ", not " + value.text);
       out->i = *n;
       return true;
     }
     if (classicReal(type)) {
       const std::optional<double> d = value.quoted ? std::nullopt : parseDouble(value.text);
-      if (!d) return *why = what + " takes a number, got " + got, false;
+      if (!d) return refuse(what + " takes a number, got " + got);
       out->kind = ControlSetting::Kind::Float;
       out->d = *d;
       return true;
@@ -221,13 +225,13 @@ bool prepareSetting(Host& host, const ControlRef& c, const std::string& label, c
     *why = what + " is a " + type + ": it takes no value" + (type == "ButtonControl" ? " (use press)" : "");
     return false;
   }
-  if (!host.xpanelEnabled(c.xpanel, c.id)) return *why = what + " is ghosted", false;
+  if (!host.xpanelEnabled(c.xpanel, c.id)) return refuse(what + " is ghosted");
   out->kind = ControlSetting::Kind::XValue;
   const std::vector<std::string> choices = host.xpanelChoices(c.xpanel, c.id);
-  if (chooseOnly && choices.empty()) return *why = what + " is not a list to choose from", false;
+  if (chooseOnly && choices.empty()) return refuse(what + " is not a list to choose from");
   if (!choices.empty()) {
     const std::optional<int32_t> index = choiceIndex(choices, value, !chooseOnly);
-    if (!index) return *why = what + " has no choice " + got + " (choices: " + listOf(choices) + ")", false;
+    if (!index) return refuse(what + " has no choice " + got + " (choices: " + listOf(choices) + ")");
     out->x.i = *index;
     return true;
   }
@@ -235,18 +239,18 @@ bool prepareSetting(Host& host, const ControlRef& c, const std::string& label, c
     out->x.s = value.text;
   } else if (c.type == "color") {
     const std::optional<Vec3> color = value.quoted ? std::nullopt : parseColor(value.text);
-    if (!color) return *why = what + " takes a colour R,G,B, got " + got, false;
+    if (!color) return refuse(what + " takes a colour R,G,B, got " + got);
     out->x.c = *color;
   } else if (xReal(c.type)) {
     const std::optional<double> d = value.quoted ? std::nullopt : parseDouble(value.text);
-    if (!d) return *why = what + " takes a number, got " + got, false;
+    if (!d) return refuse(what + " takes a number, got " + got);
     out->x.d = *d;
   } else if (c.type == "integer") {
     const std::optional<int32_t> n = value.quoted ? std::nullopt : parseInt32(value.text);
-    if (!n) return *why = what + " takes a whole number, got " + got, false;
+    if (!n) return refuse(what + " takes a whole number, got " + got);
     out->x.i = *n;
   } else {
-    return *why = what + " has no value type the host knows (\"" + c.type + "\")", false;
+    return refuse(what + " has no value type the host knows (\"" + c.type + "\")");
   }
   return true;
 }
