@@ -75,6 +75,7 @@ inline constexpr int32_t kScriptMaxPixel = 1000000;
 struct ScriptAction {
   ScriptVerb verb = ScriptVerb::Frame;
   int32_t line = 0;
+  std::string source;                              /* the line as written, for traces */
   std::string name;
   std::string label;
   std::string text;

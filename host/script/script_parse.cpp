@@ -364,6 +364,7 @@ bool parseScript(std::string_view text, const std::string& fileName, Script* scr
     LineReader reader{tokens, 1, form->second, ""};
     ScriptAction action;
     action.line = number;
+    action.source = std::string(lines[i]);
     if (!parseTokens(reader, action)) {
       *error = where + reader.problem;
       return false;

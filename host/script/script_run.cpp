@@ -284,7 +284,7 @@ bool playScript(Host& host, const Script& script, const PlayOptions& options, Pl
   });
   bool ok = true;
   for (const ScriptAction& action : script.actions) {
-    if (options.trace != nullptr) *options.trace << script.fileName << ":" << action.line << "\n";
+    if (options.trace != nullptr) *options.trace << script.fileName << ":" << action.line << ": " << action.source << "\n";
     session.lineProblems.clear();
     std::string why;
     const bool done = runAction(session, action, &why);
