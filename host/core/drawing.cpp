@@ -157,6 +157,13 @@ void Host::drawViewports() {
   OperationScope scope(*this);
   drawing_.clear();
   ++drawPasses_;
+  // The host program evaluates the scene at the current time before it
+  // draws: a custom object made since the last time change (by a command,
+  // a generic) gets its newTime first, as the displacement handlers do in
+  // the deformation pass.
+  for (uint64_t key : instances(LWCLASS_CUSTOMOBJ_HANDLER)) {
+    if (Instance* inst = instance(key)) ensureNewTime(*inst);
+  }
   for (size_t v = 0; v < scene_.viewports.size(); ++v) {
     const std::vector<LWItemID> order = scene_.order;
     for (LWItemID id : order) {

@@ -32,7 +32,9 @@ TEST_F(HostTest, CustomObjectLifecycleInOrder) {
   const LWItemID null = host.addItem(ItemKind::Null, "Lattice");
   const uint64_t key = host.applyServer(null, kCustom, "Test_Custom");
   ASSERT_NE(key, 0u);
-  EXPECT_EQ(log(), (std::vector<std::string>{"create Lattice", "init 0"}));
+  // The redraw after the change evaluates the new instance at the current
+  // time before drawing it.
+  EXPECT_EQ(log(), (std::vector<std::string>{"create Lattice", "init 0", "newtime 0 0"}));
   EXPECT_EQ(host.itemInstances(null, kCustom), std::vector<uint64_t>{key});
   EXPECT_EQ(host.describeInstance(key), "Test Custom");
   EXPECT_EQ(host.findInstance(host.instance(key)->instance), key);
@@ -79,7 +81,7 @@ TEST_F(HostTest, CloneCreatesThenCopies) {
   const LWItemID clone = host.cloneItem(null);
   ASSERT_NE(clone, 0u);
   EXPECT_EQ(host.item(clone)->name, "N (2)");
-  EXPECT_EQ(log(), (std::vector<std::string>{"create N (2)", "init 0", "copy 7"}));
+  EXPECT_EQ(log(), (std::vector<std::string>{"create N (2)", "init 0", "copy 7", "newtime 0 0"}));
   EXPECT_EQ(host.itemInstances(clone, kCustom).size(), 1u);
 }
 

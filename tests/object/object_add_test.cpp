@@ -77,6 +77,10 @@ TEST_F(ObjectAddTest, BoxLatticeWithNothingOrANonCameraSelected) {
   EXPECT_EQ(l->affectAllGroups, 0u);
   EXPECT_TRUE(panelOpen());
   EXPECT_EQ(host.ringClientCount(RING_TOPIC_LATTICE_ORDER), 0u);  // the order stopped listening
+  // The host's redraw after the command shows the new cage at once.
+  size_t drawn = 0;
+  for (const cwhost::DrawPrimitive& p : host.drawing()) drawn += p.item == l->itemID ? 1 : 0;
+  EXPECT_EQ(drawn, 102u * host.scene().viewports.size());
 
   host.select({host.addItem(cwhost::ItemKind::Light, "Light")});
   EXPECT_EQ(runAdd(), expected);
