@@ -19,7 +19,7 @@
 namespace {
 
 std::string itemId(long n) {
-  char text[16];
+  char text[24];
   std::snprintf(text, sizeof text, "%08lX", 0x10000000L + n);
   return text;
 }
