@@ -223,18 +223,21 @@ struct Loader {
     for (const SceneItemDoc& item : doc.items) {
       const Item* it = host.item(idOf[item.id]);
       if (it == nullptr) continue;
+      auto group = scene.groups.find(it->group);
+      if (group == scene.groups.end()) continue;
+      std::set<std::string> present;
+      for (LWChannelID id : group->second.channels) present.insert(scene.channels.at(id).name);
       std::map<std::string, size_t> fileOrder;
       for (const SceneChannelDoc& c : item.channels) {
         fileOrder.emplace(c.name, fileOrder.size());
-        if (c.placement || c.user || host.findChannel(it->group, c.name) != 0) continue;
+        if (c.placement || c.user || present.count(c.name) != 0) continue;
         const LWEnvelopeID env = host.createEnvelope(it->group, c.name, c.type);
         const Envelope* e = host.envelope(env);
         if (e == nullptr) continue;
         setKeys(host, env, c);
         scene.channels.at(e->channel).fromPlugin = true;
       }
-      auto group = scene.groups.find(it->group);
-      if (group == scene.groups.end()) continue;
+      group = scene.groups.find(it->group);
       auto rank = [&](LWChannelID id) {
         const Channel& channel = scene.channels.at(id);
         if (channel.placement) return size_t{0};

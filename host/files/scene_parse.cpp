@@ -36,6 +36,7 @@ struct Parser {
   const std::vector<TextToken>* tokens = nullptr;
   std::map<std::string, int32_t> seenGlobals;  // statement -> its line
   std::map<uint32_t, int32_t> itemLines;       // item identifier -> the line of its item block
+  std::map<std::string, int32_t> channelLines; // channel name -> its line, in the current item
 
   bool fail(const std::string& what) { return failAt(line, what); }
   bool failAt(int32_t at, const std::string& what) {
@@ -277,18 +278,14 @@ struct Parser {
                   std::to_string(other->second));
     item.name = t()[3].text;
     doc.items.push_back(std::move(item));
+    channelLines.clear();
     return true;
   }
 
-  SceneChannelDoc* findChannel(SceneItemDoc& item, const std::string& channelName) {
-    for (SceneChannelDoc& c : item.channels)
-      if (c.name == channelName) return &c;
-    return nullptr;
-  }
-
   bool addChannel(SceneItemDoc& item, const std::string& channelName, SceneChannelDoc** made) {
-    if (SceneChannelDoc* old = findChannel(item, channelName))
-      return fail("channel \"" + channelName + "\" given twice (first at line " + std::to_string(old->line) + ")");
+    const auto [old, fresh] = channelLines.emplace(channelName, line);
+    if (!fresh)
+      return fail("channel \"" + channelName + "\" given twice (first at line " + std::to_string(old->second) + ")");
     SceneChannelDoc c;
     c.line = line;
     c.name = channelName;
@@ -570,7 +567,7 @@ bool parseSceneText(const std::string& text, const std::string& fileName, SceneD
     *why = fileName + ":" + std::to_string(badLine) + ": binary data (a NUL byte); expected scene text";
     return false;
   }
-  Parser p{fileName, why, *doc, 0, nullptr, {}, {}};
+  Parser p{fileName, why, *doc, 0, nullptr, {}, {}, {}};
   std::vector<TextToken> tokens;
   bool headerSeen = false;
   std::vector<std::pair<Section, int32_t>> open;  // blocks and the lines that opened them
