@@ -17,10 +17,11 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs" --target lattice_block_fuzz lattice_block_seeds scene_file_fuzz obj_mesh_fuzz
 
-# fuzz TARGET CORPUS: a fresh run over the corpus (seeded by the caller).
+# fuzz TARGET CORPUS [OPTIONS]: a fresh run over the corpus (seeded by the
+# caller).
 fuzz() {
   build/fuzz/fuzz/"$1" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix=build/fuzz/"$1"- "$2"
+    -artifact_prefix=build/fuzz/"$1"- "${@:3}" "$2"
 }
 
 # fresh_corpus NAME: an empty corpus folder.
@@ -37,8 +38,9 @@ fuzz lattice_block_fuzz "$corpus"
 # Every scene and mesh of the examples and the tests seeds the readers.
 corpus="$(fresh_corpus scene_file)"
 find examples tests -name '*.cws' -exec cp -t "$corpus" {} +
-fuzz scene_file_fuzz "$corpus"
+fuzz scene_file_fuzz "$corpus" -max_len=40000
 
 corpus="$(fresh_corpus obj_mesh)"
 find examples tests -name '*.obj' -exec cp -t "$corpus" {} +
-fuzz obj_mesh_fuzz "$corpus"
+# Small inputs run many times more often; the large mesh seeds its start.
+fuzz obj_mesh_fuzz "$corpus" -max_len=16384
