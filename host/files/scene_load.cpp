@@ -222,7 +222,9 @@ struct Loader {
     Scene& scene = host.scene();
     for (const SceneItemDoc& item : doc.items) {
       const Item* it = host.item(idOf[item.id]);
-      if (it == nullptr) continue;
+      const bool others = std::any_of(item.channels.begin(), item.channels.end(),
+                                      [](const SceneChannelDoc& c) { return !c.placement; });
+      if (it == nullptr || !others) continue;  // only placement channels: nothing to make or order
       auto group = scene.groups.find(it->group);
       if (group == scene.groups.end()) continue;
       std::set<std::string> present;
