@@ -268,6 +268,7 @@ class Host {
   void setTime(double seconds);
   void goToFrame(double frame);
   double currentTime() const { return scene_.time.currentTime; }
+  /* Ignored outside kMinFramesPerSecond .. kMaxFramesPerSecond (scene.h). */
   void setFramesPerSecond(double fps);
   void setPreviewRange(LWFrame start, LWFrame end, LWFrame step = 1);
   /* The frame of a time: the whole frame at or before it. */

@@ -1,8 +1,12 @@
 // cagewarp-host: the reference host's command line.
 #include "host/cli/cli.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <iostream>
+#include <new>
+#include <system_error>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -88,15 +92,10 @@ int runInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 }  // namespace
 
-int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] != nullptr ? argv[i] : "");
-  if (args.empty()) {
-    err << kUsage;
-    return kExitUsage;
-  }
-  const std::string command = args.front();
-  args.erase(args.begin());
+namespace {
+
+int runCommand(const std::string& command, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
   if (isHelp(command)) {
     out << kUsage;
     return kExitOk;
@@ -107,6 +106,45 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   if (command == "play") return runPlayCommand(args, out, err);
   err << "cagewarp-host: unknown command \"" << command << "\"\n" << kUsage;
   return kExitUsage;
+}
+
+}  // namespace
+
+int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] != nullptr ? argv[i] : "");
+  if (args.empty()) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  const std::string command = args.front();
+  args.erase(args.begin());
+  // Every failure is exit 1 with a reason; nothing is thrown out of the
+  // program (an abort would look like a crash and leave no reason).
+  int code = kExitFailure;
+  try {
+    code = runCommand(command, args, out, err);
+  } catch (const std::bad_alloc&) {
+    err << "cagewarp-host " << command << ": out of memory\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    err << "cagewarp-host " << command << ": " << e.what() << "\n";
+    return kExitFailure;
+  } catch (...) {
+    err << "cagewarp-host " << command << ": an unexpected failure\n";
+    return kExitFailure;
+  }
+  // What the command printed must have reached standard output (a full
+  // disk, a closed pipe): success is claimed only then.
+  errno = 0;
+  out.flush();
+  if (!out) {
+    const int why = errno;
+    err << "cagewarp-host " << command << ": cannot write to standard output"
+        << (why != 0 ? " (" + std::error_code(why, std::generic_category()).message() + ")" : std::string()) << "\n";
+    return kExitFailure;
+  }
+  return code;
 }
 
 }  // namespace cwhost

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -303,12 +304,26 @@ int runSaveCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return kExitFailure;
   }
   if (outPath == "-") {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (ec) {
+      err << "cagewarp-host save: cannot find the current folder, which the mesh paths are written relative to ("
+          << ec.message() << ")\n";
+      return kExitFailure;
+    }
     std::string text;
-    if (!saveSceneText(host, std::filesystem::current_path().string(), &text, &error)) {
+    if (!saveSceneText(host, here.string(), &text, &error)) {
       err << "cagewarp-host save: " << error << "\n";
       return kExitFailure;
     }
-    out << text;
+    errno = 0;
+    out << text << std::flush;
+    if (!out) {
+      const int why = errno;
+      err << "cagewarp-host save: the scene could not be written to standard output"
+          << (why != 0 ? " (" + std::error_code(why, std::generic_category()).message() + ")" : std::string()) << "\n";
+      return kExitFailure;
+    }
     return kExitOk;
   }
   if (!saveScene(host, outPath, &error)) {

@@ -286,7 +286,7 @@ void Host::setTime(double seconds) {
 void Host::goToFrame(double frame) { setTime(frame / scene_.time.framesPerSecond); }
 
 void Host::setFramesPerSecond(double fps) {
-  if (std::isfinite(fps) && fps > 0) scene_.time.framesPerSecond = fps;
+  if (fps >= kMinFramesPerSecond && fps <= kMaxFramesPerSecond) scene_.time.framesPerSecond = fps;
 }
 
 void Host::setPreviewRange(LWFrame start, LWFrame end, LWFrame step) {

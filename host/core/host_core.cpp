@@ -50,7 +50,7 @@ LWItemID IdSource::item(ItemKind kind, LWItemID wanted) {
       case ItemKind::Light: id = 0x20000000u | (nextLight++ & 0x0FFFFFFFu); break;
       case ItemKind::Camera: id = 0x30000000u | (nextCamera++ & 0x0FFFFFFFu); break;
     }
-    if (issuedItems.insert(id).second) return id;
+    if (avoided.count(id) == 0 && issuedItems.insert(id).second) return id;
   }
 }
 

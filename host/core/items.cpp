@@ -272,10 +272,9 @@ bool Host::setParent(LWItemID child, LWItemID parent, bool keepWorld) {
 
 void Host::select(const std::vector<LWItemID>& items) {
   scene_.selection.clear();
+  std::set<LWItemID> taken;
   for (LWItemID id : items) {
-    if (item(id) != nullptr &&
-        std::find(scene_.selection.begin(), scene_.selection.end(), id) == scene_.selection.end())
-      scene_.selection.push_back(id);
+    if (item(id) != nullptr && taken.insert(id).second) scene_.selection.push_back(id);
   }
   queueRedraw();
 }

@@ -9,11 +9,79 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <system_error>
+#ifndef __APPLE__
+#include <elf.h>
+#endif
 #endif
 
 namespace cwhost {
 
 namespace {
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+// The ELF header fields of this platform, checked before the file reaches
+// the dynamic loader: the loader maps a file as its headers describe it,
+// and a truncated one then faults (SIGBUS) on a page past the end instead
+// of failing.  Returns "" when the file is a complete shared object of this
+// platform, else the reason.
+std::string checkSharedObject(const std::string& path) {
+#if UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+  using Header = Elf64_Ehdr;
+  using Segment = Elf64_Phdr;
+  constexpr unsigned char kClass = ELFCLASS64;
+#else
+  using Header = Elf32_Ehdr;
+  using Segment = Elf32_Phdr;
+  constexpr unsigned char kClass = ELFCLASS32;
+#endif
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::error_code(errno, std::generic_category()).message();
+  struct Closer {
+    std::FILE* f;
+    ~Closer() { std::fclose(f); }
+  } closer{file};
+  struct stat info {};
+  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return "it is not a regular file";
+  const uint64_t size = static_cast<uint64_t>(info.st_size);
+  Header header{};
+  if (std::fread(&header, 1, sizeof header, file) != sizeof header || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0)
+    return "it is not a shared library (no ELF header)";
+  const uint16_t one = 1;
+  unsigned char littleEndian = 0;
+  std::memcpy(&littleEndian, &one, 1);
+  if (header.e_ident[EI_CLASS] != kClass || header.e_ident[EI_DATA] != (littleEndian ? ELFDATA2LSB : ELFDATA2MSB))
+    return "it is a shared library for another platform (word size or byte order)";
+#if defined(__x86_64__)
+  constexpr uint16_t kMachine = EM_X86_64;
+#elif defined(__aarch64__)
+  constexpr uint16_t kMachine = EM_AARCH64;
+#elif defined(__i386__)
+  constexpr uint16_t kMachine = EM_386;
+#else
+  constexpr uint16_t kMachine = 0;
+#endif
+  if (kMachine != 0 && header.e_machine != kMachine)
+    return "it is a shared library for another processor (machine " + std::to_string(header.e_machine) + ")";
+  if (header.e_type != ET_DYN) return "it is not a shared library (ELF type " + std::to_string(header.e_type) + ")";
+  if (header.e_phentsize != sizeof(Segment) || header.e_phnum == 0 ||
+      header.e_phoff + uint64_t{header.e_phnum} * sizeof(Segment) > size)
+    return "it is truncated or damaged (its program headers lie past its end)";
+  if (header.e_shnum != 0 && header.e_shoff + uint64_t{header.e_shnum} * header.e_shentsize > size)
+    return "it is truncated (its section headers lie past its end at " + std::to_string(size) + " bytes)";
+  if (std::fseek(file, static_cast<long>(header.e_phoff), SEEK_SET) != 0) return "it cannot be read";
+  for (uint16_t i = 0; i < header.e_phnum; ++i) {
+    Segment segment{};
+    if (std::fread(&segment, 1, sizeof segment, file) != sizeof segment) return "it cannot be read";
+    if (segment.p_type == PT_LOAD && (segment.p_offset > size || segment.p_filesz > size - segment.p_offset))
+      return "it is truncated (a segment ends past its end at " + std::to_string(size) + " bytes)";
+  }
+  return "";
+}
+#endif
 
 void* openLibrary(const std::string& path, std::string* error) {
 #ifdef _WIN32
@@ -22,7 +90,17 @@ void* openLibrary(const std::string& path, std::string* error) {
                                   std::to_string(GetLastError()) + ")";
   return reinterpret_cast<void*>(handle);
 #else
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+#ifndef __APPLE__
+  const std::string damaged = checkSharedObject(path);
+  if (!damaged.empty()) {
+    *error = "cannot open \"" + path + "\" as a plug-in library: " + damaged;
+    return nullptr;
+  }
+#endif
+  // A name without a folder means the file here, as it does everywhere
+  // else in this program; dlopen alone would search the library path.
+  const std::string local = path.find('/') == std::string::npos ? "./" + path : path;
+  void* handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* why = dlerror();
     *error = "cannot open \"" + path + "\" as a plug-in library: " + (why != nullptr ? why : "unknown error");
@@ -67,6 +145,14 @@ int32_t Host::loadModule(const std::string& path, std::string* error) {
   module.path = path;
   module.handle = openLibrary(path, &why);
   if (module.handle == nullptr) return -1;
+  // The loader hands back the same library for a second open of one file.
+  for (const Module& other : modules_) {
+    if (other.loaded && other.handle == module.handle) {
+      closeLibrary(module.handle);
+      why = "\"" + path + "\" is already loaded" + (other.path != path ? " (as \"" + other.path + "\")" : "");
+      return -1;
+    }
+  }
 
   const auto* descriptor = static_cast<const LWModuleDescriptor*>(findSymbol(module.handle, LWMODULE_DESCRIPTOR_SYMBOL));
   auto refuse = [&](const std::string& reason) {
@@ -102,8 +188,13 @@ int32_t Host::loadModule(const std::string& path, std::string* error) {
     server.module = modules_.size();
     for (const LWServerTag* tag = record.tags; tag != nullptr && tag->tag != 0; ++tag)
       server.tags.emplace_back(tag->tag, tag->text != nullptr ? tag->text : "");
-    if (findServer(server.className, server.name) != nullptr)
-      return refuse("server " + server.className + " \"" + server.name + "\" is already loaded");
+    if (const ServerInfo* loaded = findServer(server.className, server.name)) {
+      // A plug-in module, but a copy of one loaded already (or a clash).
+      why = "\"" + path + "\" cannot be loaded: its server " + server.className + " \"" + server.name +
+            "\" is already loaded from \"" + modules_[loaded->module].path + "\"";
+      closeLibrary(module.handle);
+      return -1;
+    }
     for (const ServerInfo& other : module.servers) {
       if (other.className == server.className && other.name == server.name)
         return refuse("server " + server.className + " \"" + server.name + "\" is listed twice");

@@ -72,6 +72,7 @@ struct Channel {
   LWChanGroupID group = 0;
   LWEnvelopeID envelope = 0;
   bool placement = false;      /* one of an item's nine; never destroyed by plug-ins */
+  bool fromPlugin = false;     /* made by a plug-in through "Animation Envelopes" (else the user's) */
 };
 
 struct ChannelGroup {
@@ -140,8 +141,13 @@ struct Viewport {
   LWItemID viewItem = 0;
 };
 
+/* The frame rates the host works with: beyond them frame times overflow
+ * the host's 32-bit frame numbers or vanish into rounding. */
+inline constexpr double kMinFramesPerSecond = 0.001;
+inline constexpr double kMaxFramesPerSecond = 10000.0;
+
 struct TimeSettings {
-  double framesPerSecond = 30.0;
+  double framesPerSecond = 30.0;  /* kMinFramesPerSecond to kMaxFramesPerSecond */
   double currentTime = 0.0;     /* seconds */
   LWFrame previewStart = 0, previewEnd = 60, previewStep = 1;
   LWFrame frameStart = 1, frameEnd = 60, frameStep = 1;
@@ -155,6 +161,7 @@ struct IdSource {
   uint32_t nextObject = 1, nextLight = 1, nextCamera = 1;
   uint64_t nextOther = 1;
   std::set<LWItemID> issuedItems;
+  std::set<LWItemID> avoided; /* never handed out by the counters (a scene load's own identifiers) */
   LWItemID item(ItemKind kind, LWItemID wanted);
   uint64_t other(uint32_t tag) { return (static_cast<uint64_t>(tag) << 32) | nextOther++; }
 };

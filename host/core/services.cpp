@@ -283,7 +283,14 @@ const LWChannelInfo kChannelInfo = {chanNextGroup,     chanNextChannel,   chanGr
 LWEnvelopeID envCreate(LWChanGroupID group, const char* name, int32_t type) {
   Host* h = H();
   if (h == nullptr || name == nullptr) return 0;
-  return h->createEnvelope(group, name, type);
+  const LWEnvelopeID id = h->createEnvelope(group, name, type);
+  // Scene files tell a plug-in's channels from the user's: a plug-in makes
+  // its own again when it loads, the user's come from the file.
+  if (const Envelope* env = h->envelope(id)) {
+    auto channel = h->scene().channels.find(env->channel);
+    if (channel != h->scene().channels.end()) channel->second.fromPlugin = true;
+  }
+  return id;
 }
 void envDestroy(LWEnvelopeID id) {
   if (Host* h = H()) h->destroyEnvelope(id);

@@ -7,6 +7,8 @@
  * Invariants of a parsed document (parseSceneText checks them):
  *   - item identifiers are unique and not 0; every parent and viewport
  *     item names an item of the document; the parent chain has no cycle;
+ *   - the current time and every key time, times the frame rate, fit in a
+ *     32-bit frame number;
  *   - object items have a mesh path, other items none;
  *   - a channel's keys are in strictly ascending time, further apart than
  *     the host's key tolerance; channel names are unique within an item;
@@ -35,6 +37,10 @@ struct SceneChannelDoc {
   bool placement = false;        /* one of the nine placement channels */
   int32_t type = LWET_NUMBER;    /* LWET_; placement channels keep their own */
   double defaultValue = 0.0;     /* value without keys */
+  /* A channel the user (or the host) made, as opposed to one a plug-in
+   * made through the envelope service.  Written as "user"; files without
+   * the word keep the older meaning (see scene-format.md, Channels). */
+  bool user = false;
   std::vector<EnvelopeKey> keys; /* ids unused */
 };
 
@@ -74,6 +80,7 @@ struct SceneDoc {
   uint32_t generalFlags = 0;
   std::vector<SceneViewportDoc> viewports;
   std::vector<SceneItemDoc> items;
+  int32_t timeLine = 0;            /* the line of "time", 0 when absent */
   std::vector<uint32_t> selection; /* file identifiers */
   int32_t selectionLine = 0;
 };

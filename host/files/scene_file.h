@@ -10,18 +10,21 @@
  *      host untouched;
  *   2. the time settings are set (so that create callbacks see the file's
  *      frame rate), the items are made with their names, camera data,
- *      parents and placement channels;
+ *      parents, placement channels and the user's channels ("user");
  *   3. each item's servers, in file order: applied (create callback, then
  *      init) and handed their block through a load state;
- *   4. the items' other channels: a channel that a server already made in
- *      the item's group keeps what the server gave it, any other is made from
- *      the file;
+ *   4. the plug-ins' channels: a channel that a server already made in the
+ *      item's group keeps what the server gave it, any other is made from
+ *      the file; each item's channels are then in file order;
  *   5. when the host could not keep an item's identifier (already issued in
  *      this run, or its top nibble not that of its kind), every handler made
  *      by this load gets the change-ID callback with the (file, new) pairs;
+ *      no new identifier equals any identifier of the file;
  *   6. viewports, flags and selection are set and the host moves to the
  *      file's current time (new time on every instance).
- * A failure in 2 or 3 (a server refusing creation or its block) removes
+ * Loading takes time in proportion to the file (n log n at most: long
+ * channels, deep parent chains and many items alike).
+ * A failure in 3 (a server refusing creation or its block) removes
  * everything the load added and restores the settings: nothing half-loaded
  * stays.  Queued refreshes wait until the load has ended.
  *

@@ -2,6 +2,7 @@
 // and their blocks, channels, identifier changes and settings; everything
 // undone when a server refuses.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -70,19 +71,23 @@ void restoreSnapshot(Host& host, const SceneSnapshot& s) {
 
 // The channel's keys become the file's: a new item's placement channels
 // come with a key at time 0, which a channel of the file replaces.  No
-// plug-in watches these envelopes yet, so no event is owed for the keys
-// dropped.
+// plug-in watches these envelopes yet, so no events are owed; the keys go
+// in as one list (the file's are already in order and apart), so that a
+// long channel loads in time proportional to its keys.
 void setKeys(Host& host, LWEnvelopeID env, const SceneChannelDoc& c) {
-  if (Envelope* e = host.envelope(env)) {
-    e->defaultValue = c.defaultValue;
-    e->keys.clear();
-  }
+  Envelope* e = host.envelope(env);
+  if (e == nullptr) return;
+  IdSource& ids = Host::Internal::ids(host);
+  e->defaultValue = c.defaultValue;
+  e->keys.clear();
+  e->keys.reserve(c.keys.size());
   for (const EnvelopeKey& k : c.keys) {
-    const LWEnvKeyID key = host.createKey(env, k.time, k.value);
-    if (k.shape != 0) host.setKeyField(env, key, LWKEY_SHAPE, k.shape);
-    if (k.tension != 0) host.setKeyField(env, key, LWKEY_TENSION, k.tension);
-    if (k.continuity != 0) host.setKeyField(env, key, LWKEY_CONTINUITY, k.continuity);
-    if (k.bias != 0) host.setKeyField(env, key, LWKEY_BIAS, k.bias);
+    if (!std::isfinite(k.time) || (!e->keys.empty() && !(k.time > e->keys.back().time + kKeyTimeEpsilon))) {
+      continue;  // a document made in code that breaks the order; a parsed one never does
+    }
+    EnvelopeKey key = k;
+    key.id = ids.other(kTagKey);
+    e->keys.push_back(key);
   }
 }
 
@@ -126,12 +131,14 @@ struct Loader {
     return true;
   }
 
-  // Items whose file identifier is free keep it; they are made first so
-  // that the new identifiers handed to the others can never equal an
-  // identifier of this file (a plug-in walking the (old, new) pairs must
-  // not follow a chain).  The scene order is put back to file order after.
+  // Items whose file identifier is free keep it; they are made first, and
+  // the others are renumbered while every identifier of the file is kept
+  // off the counters, so that no new identifier equals one of the file's
+  // (a plug-in walking the (old, new) pairs must not follow a chain, and an
+  // identifier with another kind's top digit must not hand its number to
+  // a renumbered item).  The scene order is put back to file order after.
   void makeItems(const std::filesystem::path& baseDir, SceneLoadResult* result) {
-    const IdSource& ids = Host::Internal::ids(host);
+    IdSource& ids = Host::Internal::ids(host);
     std::vector<const SceneItemDoc*> keep, renumber;
     for (const SceneItemDoc& item : doc.items) {
       const bool free = (item.id >> 28) == kindNibble(item.kind) && ids.issuedItems.count(item.id) == 0;
@@ -148,15 +155,15 @@ struct Loader {
       idOf[item.id] = id;
     };
     for (const SceneItemDoc* item : keep) make(*item, item->id);
+    for (const SceneItemDoc& item : doc.items) ids.avoided.insert(item.id);
     for (const SceneItemDoc* item : renumber) make(*item, 0);
+    ids.avoided.clear();
     std::vector<LWItemID>& order = host.scene().order;
-    std::vector<LWItemID> loaded;
-    for (const SceneItemDoc& item : doc.items) loaded.push_back(idOf[item.id]);
-    order.erase(
-        std::remove_if(order.begin(), order.end(),
-                       [&](LWItemID id) { return std::find(loaded.begin(), loaded.end(), id) != loaded.end(); }),
-        order.end());
-    order.insert(order.end(), loaded.begin(), loaded.end());
+    std::set<LWItemID> loaded;
+    for (const auto& [fileId, id] : idOf) loaded.insert(id);
+    order.erase(std::remove_if(order.begin(), order.end(), [&](LWItemID id) { return loaded.count(id) != 0; }),
+                order.end());
+    for (const SceneItemDoc& item : doc.items) order.push_back(idOf[item.id]);
     for (const SceneItemDoc& item : doc.items) {
       const LWItemID id = idOf[item.id];
       Item* it = host.item(id);
@@ -169,17 +176,26 @@ struct Loader {
     }
   }
 
-  bool placeItems() {
+  // Parents, placement keys and the user's channels.  The document has
+  // no cycle and no missing parent (the parser checked), so parents are
+  // set directly rather than through setParent's walk up the chain.  The
+  // user's channels are made before any server is applied, so that a
+  // server making a channel of its own finds their names taken.
+  void placeItems() {
     for (const SceneItemDoc& item : doc.items) {
       const LWItemID id = idOf[item.id];
-      if (item.parent != 0 && !host.setParent(id, idOf[item.parent]))
-        return fail(item.parentLine, "cannot parent \"" + item.name + "\" to " + formatItemId(item.parent));
+      if (item.parent != 0) host.item(id)->parent = idOf[item.parent];
       for (const SceneChannelDoc& c : item.channels) {
         const int index = placementIndex(c.name);
-        if (index >= 0) setKeys(host, host.placementEnvelope(id, static_cast<PlacementChannel>(index)), c);
+        if (index >= 0) {
+          setKeys(host, host.placementEnvelope(id, static_cast<PlacementChannel>(index)), c);
+        } else if (c.user) {
+          const LWEnvelopeID env = host.createEnvelope(host.item(id)->group, c.name, c.type);
+          if (env != 0) setKeys(host, env, c);
+        }
       }
     }
-    return true;
+    Host::Internal::queueRefresh(host);
   }
 
   bool applyServers() {
@@ -196,15 +212,42 @@ struct Loader {
     return true;
   }
 
+  // Channels a plug-in made (written without "user", as every channel of
+  // older files is): one its server made again keeps what the server gave
+  // it (the Lattice object rebuilds its key envelope from its block); any
+  // other is made from the file and stays a plug-in's channel.  Then each
+  // item's channels are put in file order, so that saving again writes
+  // them as they came.
   void restoreOtherChannels() {
+    Scene& scene = host.scene();
     for (const SceneItemDoc& item : doc.items) {
       const Item* it = host.item(idOf[item.id]);
-      if (it == nullptr) continue;
+      const bool others = std::any_of(item.channels.begin(), item.channels.end(),
+                                      [](const SceneChannelDoc& c) { return !c.placement; });
+      if (it == nullptr || !others) continue;  // only placement channels: nothing to make or order
+      auto group = scene.groups.find(it->group);
+      if (group == scene.groups.end()) continue;
+      std::set<std::string> present;
+      for (LWChannelID id : group->second.channels) present.insert(scene.channels.at(id).name);
+      std::map<std::string, size_t> fileOrder;
       for (const SceneChannelDoc& c : item.channels) {
-        if (c.placement || host.findChannel(it->group, c.name) != 0) continue;
+        fileOrder.emplace(c.name, fileOrder.size());
+        if (c.placement || c.user || present.count(c.name) != 0) continue;
         const LWEnvelopeID env = host.createEnvelope(it->group, c.name, c.type);
-        if (env != 0) setKeys(host, env, c);
+        const Envelope* e = host.envelope(env);
+        if (e == nullptr) continue;
+        setKeys(host, env, c);
+        scene.channels.at(e->channel).fromPlugin = true;
       }
+      group = scene.groups.find(it->group);
+      auto rank = [&](LWChannelID id) {
+        const Channel& channel = scene.channels.at(id);
+        if (channel.placement) return size_t{0};
+        auto at = fileOrder.find(channel.name);
+        return at == fileOrder.end() ? fileOrder.size() + 1 : at->second + 1;
+      };
+      std::stable_sort(group->second.channels.begin(), group->second.channels.end(),
+                       [&](LWChannelID a, LWChannelID b) { return rank(a) < rank(b); });
     }
   }
 
@@ -259,7 +302,8 @@ bool applySceneDoc(Host& host, const SceneDoc& doc, const std::string& fileName,
   // follow once everything is in place.
   host.scene().time = doc.time;
   loader.makeItems(base, &made);
-  if (!loader.placeItems() || !loader.applyServers()) {
+  loader.placeItems();
+  if (!loader.applyServers()) {
     restoreSnapshot(host, snapshot);
     host.setAutoRefresh(autoRefresh);
     return false;

@@ -16,8 +16,15 @@ namespace {
 // Bounds that catch nonsense (a mistyped or corrupted number) long before
 // it could exhaust memory or overflow the host's arithmetic.
 constexpr int32_t kMaxResolution = 65536;  // pixels per side
-constexpr double kMaxFramesPerSecond = 10000.0;
 constexpr size_t kMaxViewports = 64;
+// Lengths, sizes and factors (zoom, pixel aspect and size, grid, clipping):
+// a value outside this range is a typo or a corrupted file, and a
+// subnormal one would make the host's arithmetic divide into infinities.
+constexpr double kMinMagnitude = 1e-9;
+constexpr double kMaxMagnitude = 1e9;
+// Times are counted in frames the host can number (32-bit frame numbers)
+// at the file's frame rate.
+constexpr double kMaxFrameNumber = 2147483647.0;
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -28,6 +35,8 @@ struct Parser {
   int32_t line = 0;
   const std::vector<TextToken>* tokens = nullptr;
   std::map<std::string, int32_t> seenGlobals;  // statement -> its line
+  std::map<uint32_t, int32_t> itemLines;       // item identifier -> the line of its item block
+  std::map<std::string, int32_t> channelLines; // channel name -> its line, in the current item
 
   bool fail(const std::string& what) { return failAt(line, what); }
   bool failAt(int32_t at, const std::string& what) {
@@ -84,6 +93,13 @@ struct Parser {
     return true;
   }
 
+  // A size or factor within [kMinMagnitude, kMaxMagnitude].
+  bool inRange(double value, const std::string& what) {
+    if (value >= kMinMagnitude && value <= kMaxMagnitude) return true;
+    return fail("expected " + what + " from " + formatDouble(kMinMagnitude) + " to " + formatDouble(kMaxMagnitude) +
+                " but found " + formatDouble(value));
+  }
+
   bool once(const std::string& statement) {
     auto [it, fresh] = seenGlobals.emplace(statement, line);
     if (!fresh) return fail("\"" + statement + "\" given twice (first at line " + std::to_string(it->second) + ")");
@@ -98,8 +114,9 @@ struct Parser {
     if (k == "fps") {
       double fps = 0;
       if (!once(k) || !doubles(1, 1, &fps, "frames per second (a number above 0)")) return false;
-      if (!(fps > 0 && fps <= kMaxFramesPerSecond))
-        return fail("expected frames per second above 0 and at most " + formatDouble(kMaxFramesPerSecond));
+      if (!(fps >= kMinFramesPerSecond && fps <= kMaxFramesPerSecond))
+        return fail("expected frames per second from " + formatDouble(kMinFramesPerSecond) + " to " +
+                    formatDouble(kMaxFramesPerSecond));
       time.framesPerSecond = fps;
       return true;
     }
@@ -117,7 +134,9 @@ struct Parser {
       return true;
     }
     if (k == "time") {
-      return once(k) && doubles(1, 1, &time.currentTime, "the current time in seconds");
+      if (!once(k) || !doubles(1, 1, &time.currentTime, "the current time in seconds")) return false;
+      doc.timeLine = line;
+      return true;
     }
     if (k == "general-flags") {
       std::string_view w;
@@ -195,12 +214,13 @@ struct Parser {
     }
     if (k == "pixel-size") {
       if (!doubles(1, 1, &v.pixelSize, "the size of a pixel (a number above 0)")) return false;
-      return v.pixelSize > 0 ? true : fail("expected a pixel size above 0");
+      return inRange(v.pixelSize, "a pixel size");
     }
     if (k == "clip") {
       double c[2];
       if (!doubles(1, 2, c, "the near and far clipping distances")) return false;
       if (!(c[0] >= 0 && c[1] > c[0])) return fail("expected clipping distances with 0 <= near < far");
+      if (c[1] > kMaxMagnitude) return inRange(c[1], "a far clipping distance");
       v.hither = c[0];
       v.yon = c[1];
       return true;
@@ -218,7 +238,7 @@ struct Parser {
     }
     if (k == "grid") {
       if (!doubles(1, 1, &v.gridSize, "the grid spacing (a number above 0)")) return false;
-      return v.gridSize > 0 ? true : fail("expected a grid spacing above 0");
+      return inRange(v.gridSize, "a grid spacing");
     }
     if (k == "item") {
       uint32_t id = 0;
@@ -252,25 +272,20 @@ struct Parser {
     else
       return fail("expected an item kind (object, null, camera or light) but found \"" + std::string(kind) + "\"");
     if (!itemId(2, &item.id)) return false;
-    for (const SceneItemDoc& other : doc.items) {
-      if (other.id == item.id)
-        return fail("item identifier " + formatItemId(item.id) + " is already used by the item at line " +
-                    std::to_string(other.line));
-    }
+    const auto [other, fresh] = itemLines.emplace(item.id, line);
+    if (!fresh)
+      return fail("item identifier " + formatItemId(item.id) + " is already used by the item at line " +
+                  std::to_string(other->second));
     item.name = t()[3].text;
     doc.items.push_back(std::move(item));
+    channelLines.clear();
     return true;
   }
 
-  SceneChannelDoc* findChannel(SceneItemDoc& item, const std::string& channelName) {
-    for (SceneChannelDoc& c : item.channels)
-      if (c.name == channelName) return &c;
-    return nullptr;
-  }
-
   bool addChannel(SceneItemDoc& item, const std::string& channelName, SceneChannelDoc** made) {
-    if (SceneChannelDoc* old = findChannel(item, channelName))
-      return fail("channel \"" + channelName + "\" given twice (first at line " + std::to_string(old->line) + ")");
+    const auto [old, fresh] = channelLines.emplace(channelName, line);
+    if (!fresh)
+      return fail("channel \"" + channelName + "\" given twice (first at line " + std::to_string(old->second) + ")");
     SceneChannelDoc c;
     c.line = line;
     c.name = channelName;
@@ -307,8 +322,15 @@ struct Parser {
     size_t i = 2;
     while (i < t().size()) {
       std::string_view option;
+      if (word(i, &option) && option == "user") {
+        if (c->placement) return fail("a placement channel belongs to its item; drop \"user\"");
+        if (c->user) return fail("\"user\" given twice");
+        c->user = true;
+        ++i;
+        continue;
+      }
       if (!word(i, &option) || i + 1 >= t().size())
-        return fail("expected \"type N\" or \"default VALUE\" after the channel name");
+        return fail("expected \"type N\", \"default VALUE\" or \"user\" after the channel name");
       std::string_view w;
       if (option == "type") {
         if (c->placement) return fail("a placement channel's type is fixed; drop \"type\"");
@@ -320,7 +342,7 @@ struct Parser {
         if (!value) return fail("expected a finite number after \"default\"");
         c->defaultValue = *value;
       } else {
-        return fail("expected \"type N\" or \"default VALUE\" after the channel name but found \"" +
+        return fail("expected \"type N\", \"default VALUE\" or \"user\" after the channel name but found \"" +
                     std::string(option) + "\"");
       }
       i += 2;
@@ -427,7 +449,7 @@ struct Parser {
         if (!(v > 0 && v < 180)) return fail("expected a field of view between 0 and 180 degrees");
         item.camera.zoomFactor = 1.0 / std::tan(v * kPi / 360.0);
       } else {
-        if (!(v > 0)) return fail("expected a zoom factor above 0");
+        if (!inRange(v, "a zoom factor")) return false;
         item.camera.zoomFactor = v;
       }
       return true;
@@ -443,7 +465,7 @@ struct Parser {
     }
     if (camera && k == "pixel-aspect") {
       if (!doubles(1, 1, &item.camera.pixelAspect, "the pixel aspect (a number above 0)")) return false;
-      return item.camera.pixelAspect > 0 ? true : fail("expected a pixel aspect above 0");
+      return inRange(item.camera.pixelAspect, "a pixel aspect");
     }
     if (camera && k == "handler") {
       if (t().size() != 2 || (t()[1].text != "Perspective" && t()[1].text != "Orthographic"))
@@ -458,22 +480,49 @@ struct Parser {
 
   // ---------------------------------------------------------------- checks after the text
 
+  // Times must be numbers of frames the host can count at the file's rate.
+  bool frameTime(double seconds, int32_t at, const std::string& what) {
+    if (std::fabs(seconds) * doc.time.framesPerSecond <= kMaxFrameNumber) return true;
+    return failAt(at, what + " " + formatDouble(seconds) + " s lies beyond frame " + formatDouble(kMaxFrameNumber) +
+                          " at " + formatDouble(doc.time.framesPerSecond) + " frames per second");
+  }
+
   bool crossCheck() {
     std::map<uint32_t, const SceneItemDoc*> byId;
     for (const SceneItemDoc& item : doc.items) byId[item.id] = &item;
+    if (!frameTime(doc.time.currentTime, doc.timeLine, "the current time")) return false;
+    // Every reference first, whatever the order of the file, so that the
+    // walk below only follows parents that exist.
     for (const SceneItemDoc& item : doc.items) {
       if (item.kind == ItemKind::Object && item.meshPath.empty())
         return failAt(item.line, "expected a \"mesh\" line in object \"" + item.name + "\"");
-      if (item.parent == 0) continue;
-      if (byId.count(item.parent) == 0)
+      if (item.parent != 0 && byId.count(item.parent) == 0)
         return failAt(item.parentLine, "parent " + formatItemId(item.parent) + " is not an item of this scene");
-      // Walk up: a chain longer than the item count has a cycle.
-      uint32_t up = item.parent;
-      for (size_t steps = 0; up != 0; ++steps) {
-        if (up == item.id || steps > doc.items.size())
-          return failAt(item.parentLine, "parent " + formatItemId(item.parent) + " makes a cycle of parents");
-        up = byId[up]->parent;
+      for (const SceneChannelDoc& c : item.channels) {
+        for (const EnvelopeKey& key : c.keys) {
+          if (!frameTime(key.time, c.line, "a key of channel \"" + c.name + "\" at")) return false;
+        }
       }
+    }
+    // Cycles: walk up from each item until reaching an item already known
+    // to lead to the top, or one on the current walk (a cycle).  Each item
+    // is walked over once, so a deep chain costs no more than a flat one.
+    enum : uint8_t { kUnseen, kOnWalk, kRooted };
+    std::map<uint32_t, uint8_t> state;
+    std::vector<uint32_t> walk;
+    for (const SceneItemDoc& item : doc.items) {
+      walk.clear();
+      uint32_t up = item.id;
+      while (up != 0 && state[up] == kUnseen) {
+        state[up] = kOnWalk;
+        walk.push_back(up);
+        up = byId.at(up)->parent;
+      }
+      if (up != 0 && state[up] == kOnWalk) {
+        const SceneItemDoc& looped = *byId.at(up);
+        return failAt(looped.parentLine, "parent " + formatItemId(looped.parent) + " makes a cycle of parents");
+      }
+      for (uint32_t id : walk) state[id] = kRooted;
     }
     for (const SceneViewportDoc& v : doc.viewports) {
       if (v.viewport.viewItem != 0 && byId.count(static_cast<uint32_t>(v.viewport.viewItem)) == 0)
@@ -518,7 +567,7 @@ bool parseSceneText(const std::string& text, const std::string& fileName, SceneD
     *why = fileName + ":" + std::to_string(badLine) + ": binary data (a NUL byte); expected scene text";
     return false;
   }
-  Parser p{fileName, why, *doc, 0, nullptr, {}};
+  Parser p{fileName, why, *doc, 0, nullptr, {}, {}, {}};
   std::vector<TextToken> tokens;
   bool headerSeen = false;
   std::vector<std::pair<Section, int32_t>> open;  // blocks and the lines that opened them

@@ -81,6 +81,7 @@ void captureChannels(const Host& host, const Item& item, SceneItemDoc* doc) {
     SceneChannelDoc c;
     c.name = channel->second.name;
     c.placement = channel->second.placement;
+    c.user = !c.placement && !channel->second.fromPlugin;
     c.type = channel->second.type;
     c.defaultValue = env->defaultValue;
     c.keys = env->keys;

@@ -2,15 +2,25 @@
 // files; reading and writing whole files.
 #include "host/files/scene_text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <random>
 #include <system_error>
 #include <type_traits>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace cwhost {
 
@@ -189,60 +199,154 @@ bool splitLines(std::string_view text, std::vector<std::string_view>* lines, int
   return true;
 }
 
-bool readTextFile(const std::string& path, std::string* text, std::string* error) {
+namespace {
+
+// The reason of the last failed C library call, as the system words it.
+std::string systemReason(int code) { return std::error_code(code, std::generic_category()).message(); }
+
+std::FILE* openForReading(const std::filesystem::path& p) {
+#ifdef _WIN32
+  return _wfopen(p.c_str(), L"rb");
+#else
+  return std::fopen(p.c_str(), "rb");
+#endif
+}
+
+}  // namespace
+
+bool readTextFile(const std::string& path, std::string* text, std::string* error, uintmax_t maxBytes) {
   std::error_code ec;
   const std::filesystem::path p(path);
-  if (!std::filesystem::exists(p, ec)) {
-    *error = path + ": no such file";
+  const std::filesystem::file_status status = std::filesystem::status(p, ec);
+  if (ec || status.type() == std::filesystem::file_type::not_found) {
+    // A folder on the way that cannot be searched is not a missing file.
+    const bool missing = status.type() == std::filesystem::file_type::not_found ||
+                         ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory;
+    *error = path + (missing ? ": no such file" : ": cannot be reached (" + ec.message() + ")");
     return false;
   }
-  if (std::filesystem::is_directory(p, ec)) {
+  if (status.type() == std::filesystem::file_type::directory) {
     *error = path + ": is a folder, not a file";
     return false;
   }
-  const uintmax_t size = std::filesystem::file_size(p, ec);
-  if (!ec && size > kMaxTextFileBytes) {
-    *error =
-        path + ": too large (" + std::to_string(size) + " bytes; at most " + std::to_string(kMaxTextFileBytes) + ")";
+  auto tooLarge = [&](const std::string& size) {
+    *error = path + ": too large (" + size + " bytes; at most " + std::to_string(maxBytes) + ")";
+    return false;
+  };
+  if (status.type() == std::filesystem::file_type::regular) {
+    const uintmax_t size = std::filesystem::file_size(p, ec);
+    if (!ec && size > maxBytes) return tooLarge(std::to_string(size));
+  }
+  std::FILE* in = openForReading(p);
+  if (in == nullptr) {
+    *error = path + ": cannot be opened for reading (" + systemReason(errno) + ")";
     return false;
   }
-  std::ifstream in(p, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be opened for reading";
+  // Read in pieces whatever the kind of file: a device or a pipe has no
+  // size to check first, so the limit is kept while reading.  A NUL byte
+  // makes the text binary; reading stops there and the reader reports it.
+  std::string buffer;
+  char piece[1 << 16];
+  bool failed = false;
+  for (;;) {
+    const size_t got = std::fread(piece, 1, sizeof piece, in);
+    if (got > 0) {
+      if (buffer.size() + got > maxBytes) {
+        std::fclose(in);
+        return tooLarge("more than " + std::to_string(maxBytes));
+      }
+      buffer.append(piece, got);
+      if (std::memchr(piece, '\0', got) != nullptr) break;
+    }
+    if (got < sizeof piece) {
+      failed = std::ferror(in) != 0;
+      break;
+    }
+  }
+  const int readError = errno;
+  std::fclose(in);
+  if (failed) {
+    *error = path + ": read error (" + systemReason(readError) + ")";
     return false;
   }
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) {
-    *error = path + ": read error";
-    return false;
-  }
-  *text = buffer.str();
+  *text = std::move(buffer);
   return true;
 }
 
+namespace {
+
+// Creates a fresh file beside `target` for writing, exclusively (never an
+// existing file, never through a symbolic link).  -1 with errno set.
+int createTemporary(const std::filesystem::path& target, std::filesystem::path* temporary) {
+  static std::random_device stSeed;
+  static std::mt19937_64 stNames(stSeed());
+  const std::filesystem::path folder = target.parent_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, ".cagewarp-%016llx.tmp", static_cast<unsigned long long>(stNames()));
+    *temporary = folder / name;
+#ifdef _WIN32
+    const int fd = _wopen(temporary->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = ::open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Writes all of text; false with errno set.
+bool writeAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const size_t chunk = std::min<size_t>(text.size() - done, size_t{1} << 20);
+#ifdef _WIN32
+    const int wrote = _write(fd, text.data() + done, static_cast<unsigned>(chunk));
+#else
+    const ssize_t wrote = ::write(fd, text.data() + done, chunk);
+#endif
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) {
+      if (wrote == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<size_t>(wrote);
+  }
+  return true;
+}
+
+int closeFile(int fd) {
+#ifdef _WIN32
+  return _close(fd);
+#else
+  return ::close(fd);
+#endif
+}
+
+}  // namespace
+
 bool writeTextFile(const std::string& path, const std::string& text, std::string* error) {
   const std::filesystem::path target(path);
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      std::error_code ec;
-      const std::filesystem::path folder = target.parent_path();
-      const bool folderMissing = !folder.empty() && !std::filesystem::is_directory(folder, ec);
-      *error = path + (folderMissing ? ": its folder does not exist" : ": cannot be opened for writing");
-      return false;
-    }
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      *error = path + ": write error";
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
+  std::filesystem::path temporary;
+  const int fd = createTemporary(target, &temporary);
+  if (fd < 0) {
+    const int why = errno;
+    std::error_code ec;
+    const std::filesystem::path folder = target.parent_path();
+    const bool folderMissing = !folder.empty() && !std::filesystem::is_directory(folder, ec);
+    *error = path + (folderMissing ? ": its folder does not exist"
+                                   : ": cannot be written (" + systemReason(why) + ")");
+    return false;
+  }
+  const bool wrote = writeAll(fd, text);
+  const int writeError = errno;
+  const bool closed = closeFile(fd) == 0;
+  const int closeError = errno;
+  if (!wrote || !closed) {
+    *error = path + ": write error (" + systemReason(!wrote ? writeError : closeError) + ")";
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return false;
   }
   std::error_code ec;
   std::filesystem::rename(temporary, target, ec);

@@ -51,17 +51,23 @@ bool tokenizeLine(std::string_view line, std::vector<TextToken>* tokens, std::st
  * line holding it. */
 bool splitLines(std::string_view text, std::vector<std::string_view>* lines, int32_t* badLine);
 
-/* Reads a whole file into *text.  False with the reason in *error (missing,
- * unreadable, a directory, larger than kMaxTextFileBytes). */
-bool readTextFile(const std::string& path, std::string* text, std::string* error);
-/* Writes text to path through a temporary file in the same folder, renamed
- * over path at the end, so that a failed write leaves any old file whole.
- * False with the reason in *error. */
-bool writeTextFile(const std::string& path, const std::string& text, std::string* error);
-
 /* The largest text file the host reads: far above any real scene or mesh,
  * low enough that a wrong path to a huge file fails at once. */
 inline constexpr uintmax_t kMaxTextFileBytes = uintmax_t{1} << 30;
+
+/* Reads a whole file into *text.  False with the reason in *error
+ * (missing, unreachable, unreadable, a folder, more than maxBytes -- a
+ * limit kept while reading, so that a device or a pipe without a size
+ * cannot exhaust memory).  Reading stops after a piece holding a NUL byte:
+ * such a text is binary, and the text readers report it with its line. */
+bool readTextFile(const std::string& path, std::string* text, std::string* error,
+                  uintmax_t maxBytes = kMaxTextFileBytes);
+/* Writes text to path through a fresh temporary file in the same folder
+ * (created exclusively: never an existing file, never through a link),
+ * renamed over path at the end, so that a failed write leaves any old file
+ * whole.  False with the reason in *error, in the system's words (no space
+ * left, name too long, permission denied). */
+bool writeTextFile(const std::string& path, const std::string& text, std::string* error);
 
 /* The token as a number of each kind; nullopt when it is not one or is out
  * of range.  Doubles must be finite.  Integers are decimal or 0x hex (a hex

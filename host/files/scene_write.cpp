@@ -92,6 +92,7 @@ void writeChannel(const SceneChannelDoc& c, std::string& out) {
   for (int i = kScaleX; i <= kScaleZ; ++i) scale = scale || c.name == kPlacementChannelNames[i];
   const double natural = c.placement && scale ? 1.0 : 0.0;
   if (c.defaultValue != natural) put(out, {" default ", formatDouble(c.defaultValue)});
+  if (c.user) out += " user";
   out += "\n";
   for (const EnvelopeKey& k : c.keys) {
     put(out, {"    key ", formatDouble(k.time), " ", formatDouble(k.value)});

@@ -30,7 +30,7 @@ std::vector<BrokenScene> brokenScenes() {
       {"future version", "cagewarp-scene 7\n", "scene.cws:1:", "version 7 is not known"},
       {"unknown statement", kHead + "frobnicate 1\n", "scene.cws:2:", "expected a scene statement"},
       {"fps not a number", kHead + "fps fast\n", "scene.cws:2:", "frames per second"},
-      {"fps zero", kHead + "fps 0\n", "scene.cws:2:", "above 0"},
+      {"fps zero", kHead + "fps 0\n", "scene.cws:2:", "frames per second from 0.001"},
       {"fps twice", kHead + "fps 24\nfps 25\n", "scene.cws:3:", "given twice (first at line 2)"},
       {"preview step 0", kHead + "preview 1 10 0\n", "scene.cws:2:", "step of at least 1"},
       {"preview backwards", kHead + "preview 10 1 1\n", "scene.cws:2:", "not before the first"},

@@ -2,6 +2,7 @@
 // for bit, the order of the load, plug-in envelopes, identifiers kept or
 // changed, short and long blocks, and loads undone when a server refuses.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "host/files/scene_file.h"
@@ -223,6 +224,114 @@ TEST_F(SceneTest, AnIdentifierOfTheWrongKindIsReplaced) {
   EXPECT_EQ(result.changedIds[0].second >> 28, 3u);
   const Block block = host.saveInstance(host.itemInstances(0x10000001, LWCLASS_CUSTOMOBJ_HANDLER)[0]);
   EXPECT_EQ(block[1], BlockValue::makeU4(static_cast<uint32_t>(result.changedIds[0].second)));
+}
+
+// Every field of every key, and a channel's type and default, come back
+// exactly: values that have no short decimal, negative zero aside from
+// zero, and keys that differ in one field only.
+TEST_F(SceneTest, EveryKeyFieldAndChannelSettingSurvivesSaveAndLoad) {
+  const LWItemID item = host.addItem(ItemKind::Null, "Keys");
+  const LWEnvelopeID curve = host.createEnvelope(host.item(item)->group, "Curve", LWET_ANGLE);
+  host.envelope(curve)->defaultValue = 0.1 + 0.2;
+  const std::vector<EnvelopeKey> keys{
+      {0, -1.5, 0.1 + 0.2, 1, -0.5, 0.25, 1e-300},
+      {0, 0.0, -0.0, 0, 0, 0, 0},
+      {0, 1.0 / 3.0, 1e300, 0, 0, 0, -2},
+      {0, 2.5, -7.0, 3, 0, 0, 0},
+  };
+  for (const EnvelopeKey& k : keys) {
+    const LWEnvKeyID id = host.createKey(curve, k.time, k.value);
+    host.setKeyField(curve, id, LWKEY_SHAPE, k.shape);
+    host.setKeyField(curve, id, LWKEY_TENSION, k.tension);
+    host.setKeyField(curve, id, LWKEY_CONTINUITY, k.continuity);
+    host.setKeyField(curve, id, LWKEY_BIAS, k.bias);
+  }
+  // A placement channel with a default of its own and no keys.
+  Envelope* scale = host.envelope(host.placementEnvelope(item, kScaleY));
+  scale->keys.clear();
+  scale->defaultValue = 2.75;
+  const std::string saved = sceneAsText(dir.string());
+
+  SceneLoadResult result;
+  ASSERT_EQ(loadText(saved, "scene.cws", &result), "");
+  const LWItemID loaded = result.items[0];
+  const Channel* channel = channelNamed(host, loaded, "Curve");
+  ASSERT_NE(channel, nullptr);
+  EXPECT_EQ(channel->type, LWET_ANGLE);
+  const Envelope* env = host.envelope(channel->envelope);
+  EXPECT_EQ(env->defaultValue, 0.1 + 0.2);
+  ASSERT_EQ(env->keys.size(), keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    SCOPED_TRACE(i);
+    const EnvelopeKey& got = env->keys[i];
+    EXPECT_EQ(got.time, keys[i].time);
+    EXPECT_EQ(std::signbit(got.value), std::signbit(keys[i].value));
+    EXPECT_EQ(got.value, keys[i].value);
+    EXPECT_EQ(got.shape, keys[i].shape);
+    EXPECT_EQ(got.tension, keys[i].tension);
+    EXPECT_EQ(got.continuity, keys[i].continuity);
+    EXPECT_EQ(got.bias, keys[i].bias);
+  }
+  const Envelope* scaleBack = host.envelope(host.placementEnvelope(loaded, kScaleY));
+  EXPECT_TRUE(scaleBack->keys.empty());
+  EXPECT_EQ(scaleBack->defaultValue, 2.75);
+  EXPECT_EQ(host.itemParam(loaded, LWIP_SCALING, 0.0)[1], 2.75);
+}
+
+// Identifiers with another kind's top digit are renumbered; the numbers
+// handed out must not be any identifier of the file, or the (file, new)
+// pairs chain and a handler's reference walks on to the wrong item.
+TEST_F(SceneTest, RenumberedItemsNeverTakeAnIdentifierOfTheFile) {
+  SceneLoadResult result;
+  const std::string error = loadText(
+      "cagewarp-scene 1\n"
+      "item null 10000001 \"Holder\"\n"
+      "  server CustomObjHandler \"Scene_Echo\"\n    s \"r\"\n    u 0x30000001\n  end\nend\n"
+      "item null 30000001 \"Null with a camera's digit\"\nend\n"
+      "item camera 10000002 \"Camera with an object's digit\"\nend\n",
+      "scene.cws", &result);
+  ASSERT_EQ(error, "");
+  const std::vector<LWItemID> fileIds{0x10000001, 0x30000001, 0x10000002};
+  ASSERT_EQ(result.changedIds.size(), 2u);
+  for (const auto& [from, to] : result.changedIds)
+    EXPECT_EQ(std::find(fileIds.begin(), fileIds.end(), to), fileIds.end()) << std::hex << from << " -> " << to;
+  // The holder's reference follows its own item, the null, not the camera.
+  const LWItemID null = result.items[1];
+  EXPECT_EQ(host.item(null)->name, "Null with a camera's digit");
+  const Block block = host.saveInstance(host.itemInstances(0x10000001, LWCLASS_CUSTOMOBJ_HANDLER)[0]);
+  EXPECT_EQ(block[1], BlockValue::makeU4(static_cast<uint32_t>(null)));
+}
+
+// A channel the user made keeps its name and keys through save and load,
+// even when a server of the item makes a channel of that name itself (the
+// echo, like the Lattice object, takes the first free name).  Older files,
+// whose channels carry no "user", load as they always did (the demo scene
+// above).
+TEST_F(SceneTest, AUsersChannelIsNeverReplacedByAServersChannelOfItsName) {
+  const LWItemID item = host.addItem(ItemKind::Null, "Holder");
+  const LWEnvelopeID mine = host.createEnvelope(host.item(item)->group, "Echo", LWET_DISTANCE);
+  host.createKey(mine, 0.0, 5.0);
+  host.createKey(mine, 1.0, 6.0);
+  std::string why;
+  ASSERT_NE(host.applyServer(item, LWCLASS_CUSTOMOBJ_HANDLER, "Scene_Echo", &why), 0u) << why;
+  ASSERT_NE(channelNamed(host, item, "Echo(2)"), nullptr);
+  const std::string saved = sceneAsText(dir.string());
+  EXPECT_NE(saved.find("channel \"Echo\" type 3 user\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("channel \"Echo(2)\" type 2\n"), std::string::npos) << saved;
+
+  SceneLoadResult result;
+  ASSERT_EQ(loadText(saved, "scene.cws", &result), "");
+  const LWItemID loaded = result.items[0];
+  const Channel* user = channelNamed(host, loaded, "Echo");
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(user->type, LWET_DISTANCE);
+  const Envelope* env = host.envelope(user->envelope);
+  ASSERT_EQ(env->keys.size(), 2u);
+  EXPECT_EQ(env->keys[1].time, 1.0);
+  EXPECT_EQ(env->keys[1].value, 6.0);
+  EXPECT_EQ(channelsNamedLike(host, loaded, "Echo"), 2u);
+  EXPECT_TRUE(channelNamed(host, loaded, "Echo(2)")->fromPlugin);
+  EXPECT_FALSE(user->fromPlugin);
 }
 
 TEST_F(SceneTest, ABlockThatEndsEarlyEndsTheReads) {
