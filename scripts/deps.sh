@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev "$@")
+# qemu-user: the kernel-choice tests run on emulated x86-64 processors too.
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev qemu-user "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -25,21 +25,28 @@
 // lattice size.
 constexpr double kFastTolerance = 1e-12;
 
-inline const char* kernelName(int kernel) { return kernel == DEFORM_KERNEL_AVX2 ? "avx2" : "baseline"; }
+// Whether forEachKernel has said which kernels it skips (once per program).
+inline bool& kernelSkipsReported() {
+  static bool reported = false;
+  return reported;
+}
 
-// Runs `check` once per supported kernel, then restores the kernel in use.
-// The baseline always runs; the AVX2 run is reported when it is skipped.
+// Runs `check` once per kernel this build has and this processor runs,
+// then restores the kernel in use.  The portable kernel always runs.
+
 template <typename Check>
 void forEachKernel(Check check) {
+  bool& reported = kernelSkipsReported();
   const int before = getDeformKernel();
   for (int kernel = 0; kernel < DEFORM_KERNEL_COUNT; ++kernel) {
     if (!setDeformKernel(kernel)) {
-      std::printf("kernel %s not supported here: skipped\n", kernelName(kernel));
+      if (!reported) std::printf("kernel %s not supported here: skipped\n", deformKernelName(kernel));
       continue;
     }
-    SCOPED_TRACE(kernelName(kernel));
+    SCOPED_TRACE(deformKernelName(kernel));
     check(kernel);
   }
+  reported = true;
   setDeformKernel(before);
 }
 
