@@ -13,6 +13,22 @@
 
 namespace {
 
+// Prints each kernel's largest difference from the direct path over every
+// comparison the program made.
+class DeviationReport : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    for (int kernel = 0; kernel < DEFORM_KERNEL_COUNT; ++kernel) {
+      if (!deformKernelSupported(kernel)) continue;
+      std::printf("largest |fast - direct| / lattice size with the %s kernel: %.3g\n", deformKernelName(kernel),
+                  largestDeviation(kernel));
+    }
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const stDeviationReport =
+    ::testing::AddGlobalTestEnvironment(new DeviationReport);
+
 class EveryBoxShape : public ::testing::TestWithParam<int> {};
 
 TEST_P(EveryBoxShape, FastPathMatchesTheDirectOne) {

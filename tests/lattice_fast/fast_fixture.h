@@ -50,6 +50,19 @@ void forEachKernel(Check check) {
   setDeformKernel(before);
 }
 
+// The largest difference between the fast and the direct path seen so far
+// per kernel, relative to the lattice size: the tests print it at the end,
+// so that every build's log shows each kernel's accuracy.
+inline double& largestDeviation(int kernel) {
+  static double largest[DEFORM_KERNEL_COUNT] = {};
+  return largest[kernel];
+}
+
+inline void noteDeviation(double difference, double size) {
+  double& largest = largestDeviation(getDeformKernel());
+  if (difference / size > largest) largest = difference / size;
+}
+
 inline double largestSize(const LatticeData* l) {
   const int axes = l->type == LATTICE_SCREEN ? 2 : 3;
   return *std::max_element(l->size, l->size + axes);
@@ -129,6 +142,7 @@ inline ::testing::AssertionResult fastMatches(const LatticeData* l, const std::v
       return ::testing::AssertionFailure() << "point " << n << ": inside " << fastInside << " vs " << direct[n].inside;
     }
     for (int a = 0; a < 3; ++a) {
+      if (fastInside) noteDeviation(std::fabs(fast[a] - direct[n].point[a]), largestSize(l));
       const bool same = fastInside ? std::fabs(fast[a] - direct[n].point[a]) <= tolerance
                                    : std::memcmp(&fast[a], &points[n][a], sizeof(double)) == 0;
       if (!same) {
@@ -162,6 +176,7 @@ inline ::testing::AssertionResult wideFastMatchesDirect(const LatticeData* l,
       return ::testing::AssertionFailure() << "point " << n << " not deformed";
     }
     for (int a = 0; a < 2; ++a) {
+      noteDeviation(std::fabs(fast[a] - direct[a]), largestSize(l));
       if (!(std::fabs(fast[a] - direct[a]) <= tolerance)) {
         return ::testing::AssertionFailure() << "point " << n << " (" << points[n][0] << ", " << points[n][1]
                                              << ") coordinate " << a << ": fast " << fast[a] << " direct "
