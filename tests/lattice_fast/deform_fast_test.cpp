@@ -218,7 +218,7 @@ TEST(FastDeformation, WideFlexMatchesTheDirectPathOverLatticeMarginAndFarField) 
 TEST(FastDeformation, KernelChoiceFitsTheProcessor) {
   std::mt19937 rng(21);
   auto box = makeBox(3, 2, 4);
-  jitterCage(box.get(), rng, 0.3);  // the first table: the choice is made
+  jitterCage(box.get(), rng, 0.3);  // builds the table with the kernel chosen (choosing it, if first)
   const int chosen = getDeformKernel();
   EXPECT_TRUE(fastMatchesDirect(box.get(), probePoints(box.get(), rng, 200)));
   std::printf("kernel chosen: %s\n", deformKernelName(chosen));

@@ -33,7 +33,6 @@ inline bool& kernelSkipsReported() {
 
 // Runs `check` once per kernel this build has and this processor runs,
 // then restores the kernel in use.  The portable kernel always runs.
-
 template <typename Check>
 void forEachKernel(Check check) {
   bool& reported = kernelSkipsReported();
