@@ -240,14 +240,14 @@ int deformAll(const Points& pts, double* out, Deform deform) {
   return inside;
 }
 
-int stBestKernel = DEFORM_KERNEL_BASELINE;  // the start-up choice
+int stBestKernel = DEFORM_KERNEL_PORTABLE;  // the start-up choice
 
 void runVariant(benchmark::State& state, Variant variant, int n) {
   Cage& cage = cageOf(n);
   Points& pts = points();
   const LatticeData* l = &cage.lattice;
   double* out = pts.out.data();
-  setDeformKernel(variant == kFastSse2 ? DEFORM_KERNEL_BASELINE : stBestKernel);
+  setDeformKernel(variant == kFastSse2 ? DEFORM_KERNEL_SSE2 : stBestKernel);
   for (auto _ : state) {
     int inside = 0;
     switch (variant) {
@@ -570,10 +570,10 @@ int main(int argc, char** argv) {
   for (int n : kSizes) cageOf(n);
   points();
   screen();
-  std::printf("kernel chosen at start-up: %s\n", stBestKernel == DEFORM_KERNEL_AVX2 ? "avx2+fma" : "baseline (sse2)");
+  std::printf("kernel chosen at start-up: %s\n", deformKernelName(stBestKernel));
   for (int kernel = 0; kernel < DEFORM_KERNEL_COUNT; ++kernel) {
     if (!deformKernelSupported(kernel)) continue;
-    std::printf("largest |fast - direct| with the %s kernel:", kernel == DEFORM_KERNEL_AVX2 ? "avx2" : "sse2");
+    std::printf("largest |fast - direct| with the %s kernel:", deformKernelName(kernel));
     for (int n : kSizes) std::printf("  %d^3 %.3g", n, largestDifference(n, kernel));
     std::printf("  screen128 %.3g\n", largestScreenDifference(kernel));
   }

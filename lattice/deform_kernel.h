@@ -1,18 +1,26 @@
 /*
  * deform_kernel.h -- the vector arithmetic of the fast deformation path,
- * in two instruction sets chosen at run time (internal to lattice/).
+ * one kernel per instruction set, chosen at run time (internal to lattice/).
  *
- * The shipped module must run on any x86-64 processor, so the kernels are
- * compiled twice from one source (deform_kernel.inl): a baseline version
- * with the SSE2 every x86-64 has, and a version with AVX2 and FMA.  The
- * first markLatticeCageChanged() picks the fastest one the processor and
- * operating system support; tests and benchmarks may pick another one.
- * FMA rounds once where the baseline rounds twice; both stay within 1e-12
- * of the lattice size of the direct path.
+ * The arithmetic is written once (deform_kernel.inl) for a vector of four
+ * doubles and compiled once per instruction set, each by a source file of
+ * its own that the compiler of every other processor sees empty:
+ *   portable  plain C++, built for every processor: what a processor with
+ *             none of the others runs;
+ *   sse2      x86-64: the SSE2 every x86-64 processor has;
+ *   avx2      x86-64 with AVX2 and FMA, where the processor and operating
+ *             system support them (checked at run time);
+ *   neon      arm64: Advanced SIMD, which every arm64 processor has.
+ * The first markLatticeCageChanged() picks the fastest one the processor
+ * supports (avx2, then sse2, then neon, then portable); tests and
+ * benchmarks may pick another supported one.  Kernels with fused
+ * multiply-adds (avx2, neon) round once where the others round twice; all
+ * stay within 1e-12 of the lattice size of the direct path.
  *
  * The module state is the single static stDeformKernel (a DeformKernel,
- * -1 until chosen).  It is written only on the main thread (at the first
- * cage change or by setDeformKernel) and only read while deforming.
+ * -1 until chosen; deforming before the choice runs the portable kernel).
+ * It is written only on the main thread (at the first cage change or by
+ * setDeformKernel) and only read while deforming.
  */
 #ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_H
 #define CAGEWARP_LATTICE_DEFORM_KERNEL_H
@@ -21,13 +29,25 @@
 
 #include "lattice/deform_table.h"
 
-enum DeformKernel { DEFORM_KERNEL_BASELINE = 0, DEFORM_KERNEL_AVX2 = 1, DEFORM_KERNEL_COUNT = 2 };
+enum DeformKernel {
+  DEFORM_KERNEL_PORTABLE = 0,
+  DEFORM_KERNEL_SSE2 = 1,
+  DEFORM_KERNEL_AVX2 = 2,
+  DEFORM_KERNEL_NEON = 3,
+  DEFORM_KERNEL_COUNT = 4
+};
 
 /* Picks the fastest supported kernel unless one is chosen already. */
 void chooseDeformKernel(void);
 
-/* 1 when this processor (and its operating system) can run `kernel`. */
+/* 1 when this build has `kernel` and this processor (and its operating
+ * system) can run it; 0 otherwise, and for every kernel of another
+ * processor family. */
 int deformKernelSupported(int kernel);
+
+/* The kernel's short name ("portable", "sse2", "avx2", "neon"), or "?"
+ * for a number that names none. */
+const char* deformKernelName(int kernel);
 
 /* Makes `kernel` the one used from now on.  1 on success; 0 when it is
  * unknown or unsupported here (the choice is then unchanged). */

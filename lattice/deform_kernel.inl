@@ -1,8 +1,20 @@
 // deform_kernel.inl -- the fast path's arithmetic, written once for a
-// four-lane vector of doubles.  deform_kernel.cpp includes it twice, each
-// time inside a namespace that defines the vector type `Vd` and its
-// operations for one instruction set (see there for the list); this file
-// includes nothing itself.
+// four-lane vector of doubles.  Each kernel source (deform_kernel_set.h)
+// includes it inside a namespace of its own that first defines the vector
+// type `Vd` and these operations for one instruction set:
+//   loadu, storeu (unaligned, four doubles), store3 (lanes 0..2 as three
+//   separate doubles: the caller reads a result one double at a time, and
+//   a load of a part of a wider store is not always forwarded from the store
+//   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
+//   + - * / (per lane), mulAdd(a, b, c) = a * b + c (fused or not),
+//   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
+//   both (mask and), withLane1(a, b) (a with lane 1 from b),
+//   maskOf (a bool in every lane), select(mask, a, b),
+//   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
+//   transpose4 (four vectors as the rows of a 4 x 4 matrix).
+// A mask is a Vd too; how its lanes encode true and false is the set's own
+// business, as only notZero, both, maskOf and select ever touch one.  This
+// file includes nothing itself.
 //
 // Lanes are the four grid rows of the point's neighbourhood through the Z
 // pass (table lookups) and the X pass (one Hermite step per lane); in the Y
@@ -291,7 +303,7 @@ KERNEL_ALWAYS_INLINE bool boxKernelWorldLanes(const DeformTable* table, const La
   const Vd delta = result - set4(local[0], local[1], local[2], 0.0);
   // Each axis is read four wide, as it lies in the record: its lane 3 is
   // the next field's first double (see the layout check in
-  // deform_kernel.cpp), which only reaches lane 3 of the move, never stored.
+  // deform_kernel_set.h), which only reaches lane 3 of the move, never stored.
   Vd m = laneOf<0>(delta) * loadu(lattice->itemRight);
   m = mulAdd(laneOf<1>(delta), loadu(lattice->itemUp), m);
   *move = mulAdd(laneOf<2>(delta), loadu(lattice->itemForward), m);

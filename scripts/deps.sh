@@ -4,9 +4,11 @@
 set -euo pipefail
 
 # Rendering: EGL and OpenGL on Mesa's software renderer, libpng, FreeType
-# and the DejaVu font.
+# and the DejaVu font.  qemu-user: the kernel-choice tests run on emulated
+# x86-64 processors too.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-          libegl-dev libegl1-mesa-dev libgl1-mesa-dri libgl-dev libpng-dev libfreetype-dev fonts-dejavu-core "$@")
+          libegl-dev libegl1-mesa-dev libgl1-mesa-dri libgl-dev libpng-dev libfreetype-dev fonts-dejavu-core
+          qemu-user "$@")
 
 missing=()
 for p in "${packages[@]}"; do

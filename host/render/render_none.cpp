@@ -1,4 +1,4 @@
-// The host built without Mesa (the Windows cross-build): the pictures'
+// The host built without Mesa (the Windows and arm64 cross-builds): the pictures'
 // functions exist and say why they cannot work.
 #include "host/render/render.h"
 

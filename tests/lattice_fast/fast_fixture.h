@@ -25,22 +25,41 @@
 // lattice size.
 constexpr double kFastTolerance = 1e-12;
 
-inline const char* kernelName(int kernel) { return kernel == DEFORM_KERNEL_AVX2 ? "avx2" : "baseline"; }
+// Whether forEachKernel has said which kernels it skips (once per program).
+inline bool& kernelSkipsReported() {
+  static bool reported = false;
+  return reported;
+}
 
-// Runs `check` once per supported kernel, then restores the kernel in use.
-// The baseline always runs; the AVX2 run is reported when it is skipped.
+// Runs `check` once per kernel this build has and this processor runs,
+// then restores the kernel in use.  The portable kernel always runs.
 template <typename Check>
 void forEachKernel(Check check) {
+  bool& reported = kernelSkipsReported();
   const int before = getDeformKernel();
   for (int kernel = 0; kernel < DEFORM_KERNEL_COUNT; ++kernel) {
     if (!setDeformKernel(kernel)) {
-      std::printf("kernel %s not supported here: skipped\n", kernelName(kernel));
+      if (!reported) std::printf("kernel %s not supported here: skipped\n", deformKernelName(kernel));
       continue;
     }
-    SCOPED_TRACE(kernelName(kernel));
+    SCOPED_TRACE(deformKernelName(kernel));
     check(kernel);
   }
+  reported = true;
   setDeformKernel(before);
+}
+
+// The largest difference between the fast and the direct path seen so far
+// per kernel, relative to the lattice size: the tests print it at the end,
+// so that every build's log shows each kernel's accuracy.
+inline double& largestDeviation(int kernel) {
+  static double largest[DEFORM_KERNEL_COUNT] = {};
+  return largest[kernel];
+}
+
+inline void noteDeviation(double difference, double size) {
+  double& largest = largestDeviation(getDeformKernel());
+  if (difference / size > largest) largest = difference / size;
 }
 
 inline double largestSize(const LatticeData* l) {
@@ -122,6 +141,7 @@ inline ::testing::AssertionResult fastMatches(const LatticeData* l, const std::v
       return ::testing::AssertionFailure() << "point " << n << ": inside " << fastInside << " vs " << direct[n].inside;
     }
     for (int a = 0; a < 3; ++a) {
+      if (fastInside) noteDeviation(std::fabs(fast[a] - direct[n].point[a]), largestSize(l));
       const bool same = fastInside ? std::fabs(fast[a] - direct[n].point[a]) <= tolerance
                                    : std::memcmp(&fast[a], &points[n][a], sizeof(double)) == 0;
       if (!same) {
@@ -155,6 +175,7 @@ inline ::testing::AssertionResult wideFastMatchesDirect(const LatticeData* l,
       return ::testing::AssertionFailure() << "point " << n << " not deformed";
     }
     for (int a = 0; a < 2; ++a) {
+      noteDeviation(std::fabs(fast[a] - direct[a]), largestSize(l));
       if (!(std::fabs(fast[a] - direct[a]) <= tolerance)) {
         return ::testing::AssertionFailure() << "point " << n << " (" << points[n][0] << ", " << points[n][1]
                                              << ") coordinate " << a << ": fast " << fast[a] << " direct "

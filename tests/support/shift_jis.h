@@ -16,8 +16,23 @@
 
 namespace cwtest {
 
+// Whether the platform has a converter to Shift-JIS at all: Windows always
+// does; glibc only with its CP932 module installed, which Debian's arm64
+// cross packages (what the arm64 tests run on under qemu-user) lack.
+inline bool shiftJisConverterAvailable() {
+#ifdef _WIN32
+  return true;
+#else
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv_close(cd);
+  return true;
+#endif
+}
+
 // The Shift-JIS (code page 932) form of a UTF-8 text; nullopt when the
-// text is not valid UTF-8 or has a character Shift-JIS cannot hold.
+// text is not valid UTF-8 or has a character Shift-JIS cannot hold (or
+// there is no converter: see shiftJisConverterAvailable).
 inline std::optional<std::string> utf8ToShiftJis(const std::string& utf8) {
   if (utf8.empty()) return std::string();
 #ifdef _WIN32
