@@ -122,6 +122,7 @@ LWEnvKeyID Host::createKey(LWEnvelopeID id, double time, double value) {
   if (at != env->keys.end()) {
     at->value = value;
     const LWEnvKeyID key = at->id;
+    queueRefresh();  // a new value is as much an edit as a new key
     fireEnvelopeEvent(id, LWEEVNT_KEY_VALUE, key);
     return key;
   }

@@ -52,6 +52,9 @@ TEST_F(ObjectHandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
 }
 
 TEST_F(ObjectHandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
+  // The state create leaves, before the host evaluates the scene again
+  // (which gives the lattice its first new time).
+  host.setAutoRefresh(false);
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
   const LatticeData* l = lattice(key);
