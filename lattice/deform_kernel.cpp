@@ -7,6 +7,7 @@
 //   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c,
 //   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
+//   greater (lane mask a > b, false for NaN), laneSum (the four lanes added),
 //   both (mask and), withLane1(a, b) (a with lane 1 from b),
 //   maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
@@ -74,6 +75,11 @@ inline Vd notZero(Vd a) {
   return {_mm_cmpneq_pd(a.lo, zero), _mm_cmpneq_pd(a.hi, zero)};
 }
 inline Vd both(Vd a, Vd b) { return {_mm_and_pd(a.lo, b.lo), _mm_and_pd(a.hi, b.hi)}; }
+inline Vd greater(Vd a, Vd b) { return {_mm_cmpgt_pd(a.lo, b.lo), _mm_cmpgt_pd(a.hi, b.hi)}; }
+inline double laneSum(Vd a) {
+  const __m128d pair = _mm_add_pd(a.lo, a.hi);
+  return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
+}
 inline Vd withLane1(Vd a, Vd b) { return {_mm_move_sd(b.lo, a.lo), a.hi}; }
 inline Vd maskOf(bool on) {
   const __m128d m = _mm_castsi128_pd(_mm_set1_epi64x(on ? -1 : 0));
@@ -140,6 +146,11 @@ inline Vd mulAdd(Vd a, Vd b, Vd c) { return {_mm256_fmadd_pd(a.v, b.v, c.v)}; }
 inline Vd sqrtv(Vd a) { return {_mm256_sqrt_pd(a.v)}; }
 inline Vd notZero(Vd a) { return {_mm256_cmp_pd(a.v, _mm256_setzero_pd(), _CMP_NEQ_UQ)}; }
 inline Vd both(Vd a, Vd b) { return {_mm256_and_pd(a.v, b.v)}; }
+inline Vd greater(Vd a, Vd b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_GT_OQ)}; }
+inline double laneSum(Vd a) {
+  const __m128d pair = _mm_add_pd(_mm256_castpd256_pd128(a.v), _mm256_extractf128_pd(a.v, 1));
+  return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
+}
 inline Vd withLane1(Vd a, Vd b) { return {_mm256_blend_pd(a.v, b.v, 0x2)}; }
 inline Vd maskOf(bool on) { return {_mm256_castsi256_pd(_mm256_set1_epi64x(on ? -1 : 0))}; }
 inline Vd select(Vd m, Vd a, Vd b) { return {_mm256_blendv_pd(b.v, a.v, m.v)}; }
@@ -216,6 +227,12 @@ int deformBoxWorldAddWithTable(const DeformTable* table, const LatticeData* latt
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]) {
   if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::wideKernel(table, column, row, tx, rows);
   else sse2::wideKernel(table, column, row, tx, rows);
+}
+
+void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
+                               double out[2]) {
+  if (stDeformKernel == DEFORM_KERNEL_AVX2) avx2::marginBlendKernel(columns, edgeCount, epsilon, in, out);
+  else sse2::marginBlendKernel(columns, edgeCount, epsilon, in, out);
 }
 
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
