@@ -4,6 +4,10 @@
 //   BM_EvaluateBoxKeys       16 x 16 x 16 Box lattice, 100 keys, a time between keys
 //   BM_EvaluateScreenGrid    128 x 128 Screen lattice: cage, margins and far fit
 //   BM_DisplaceBoxPoints     displaceWithLattice over 100,000 points (same Box lattice)
+//   BM_MarginBlend/...       the Screen lattice's margin blend alone, over every
+//                            margin point: edge by edge (the reference, as the
+//                            update once ran it) and in the kernel, four edges
+//                            at once (as the update runs it)
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +17,7 @@
 
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
+#include "lattice/deform_kernel.h"
 #include "lattice/lattice_data.h"
 
 namespace {
@@ -98,6 +103,47 @@ void BM_DisplaceBoxPoints(benchmark::State& state) {
   state.counters["points"] = kPoints;
 }
 BENCHMARK(BM_DisplaceBoxPoints)->Unit(benchmark::kMicrosecond);
+
+// Base positions of the margin points of an evaluated Screen lattice, in
+// the order the update blends them.
+std::vector<double> marginBases(const LatticeData* l) {
+  std::vector<double> bases;
+  const uint32_t left = static_cast<uint32_t>(l->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(l->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(l->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(l->segments[1]);
+  for (uint32_t row = 1; row <= l->wideRows + 1u; ++row) {
+    for (uint32_t column = 1; column <= l->wideColumns + 1u; ++column) {
+      const bool margin = row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
+      if (!margin) continue;
+      const WidePoint& wp = l->wideGrid[row * (l->wideColumns + 3u) + column];
+      bases.push_back(wp.baseX);
+      bases.push_back(wp.baseY);
+    }
+  }
+  return bases;
+}
+
+void BM_MarginBlend(benchmark::State& state, bool kernel) {
+  Owned screen;
+  makeLattice(&screen, LATTICE_SCREEN, 128, 128, 1);
+  addBentKeys(screen.lattice, 2);
+  setEvaluatedCageOtherPosAtTime(screen.lattice, 0.37);
+  const LatticeData* l = screen.lattice;
+  const std::vector<double> bases = marginBases(l);
+  const size_t edges = 2u * static_cast<size_t>(l->segments[0] + l->segments[1]);
+  std::vector<double> out(bases.size());
+  for (auto _ : state) {
+    for (size_t n = 0; n < bases.size(); n += 2) {
+      if (kernel) blendWithOuterEdgeColumns(l->outerEdgeColumns, edges, l->screenEpsilon, &bases[n], &out[n]);
+      else getEvalPointDisplacedWithOuterEdges(l, &bases[n], &out[n]);
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["marginPoints"] = static_cast<double>(bases.size() / 2);
+}
+BENCHMARK_CAPTURE(BM_MarginBlend, edge_by_edge, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MarginBlend, kernel, true)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -18,6 +18,11 @@
  *     Lattice objects, and a Lattice object being destroyed tells every
  *     Deformer over the ring (DEFORMER_EVENT_LATTICE_GONE), which drops it
  *     from the list before the record is freed;
+ *   - every listed lattice is of the kind its place says, also when a
+ *     block is loaded into it or a lattice copied over it between a new
+ *     time and the evaluations: the Lattice object then tells every
+ *     Deformer (DEFORMER_EVENT_LATTICE_CHANGED), which sorts its list
+ *     again (resortDeformerLattice);
  *   - weightMaps[i] belongs to lattices[i] and is 0 (no map: weight 1) until
  *     the refresh after a new time has looked the maps up.
  *
@@ -87,8 +92,8 @@ void copyDeformerInstance(DeformerInstance* to, const DeformerInstance* from, co
 int ensureDeformerCapacity(DeformerInstance* deformer, int32_t count);
 
 /* Reorders the listed lattices in place so that Box lattices come first,
- * and sets boxCount and screenCount.  The order within each kind is not
- * kept. */
+ * each weight map moving with its lattice, and sets boxCount and
+ * screenCount.  The order within each kind is not kept. */
 void partitionDeformerLattices(DeformerInstance* deformer);
 
 /* The new-time gathering: counts the scene's lattices, grows the arrays,
@@ -101,6 +106,15 @@ int32_t gatherDeformerLattices(DeformerInstance* deformer, const LWComRing* ring
  * order and each weight map with its lattice.  Returns the number of
  * entries dropped. */
 int32_t dropDeformerLattice(DeformerInstance* deformer, const LatticeData* lattice);
+
+/* The lattice changed in place (kind, group or points): when it is listed,
+ * it leaves the list if it no longer belongs to the group (neither
+ * affecting all groups nor of groupName), the list is sorted Box-first
+ * again, and needsRefresh is set so that the next evaluation refreshes the
+ * lattices and looks the weight maps up again.  A lattice not on the list
+ * changes nothing (the next new time gathers it).  Returns 1 when the
+ * lattice was listed. */
+int resortDeformerLattice(DeformerInstance* deformer, const LatticeData* lattice);
 
 /* ---- weight maps ------------------------------------------------------------ */
 

@@ -28,17 +28,19 @@ int getPointWeight(const LWMeshInfo* mesh, LWVMapID map, LWPointID point, double
   return *weight >= kMinWeight && isfinite(*weight) ? 1 : 0;
 }
 
-// sum += weight * (world(local) - from), world(local) being the local
-// point carried back into world space.
-void addWeightedMove(const LatticeData* lattice, const double local[3], const double from[3], double weight,
+// sum += weight * the move from `before` to `after` (both lattice-local)
+// in world axes: R^T (after - before), R the item axes as rows.  Formed
+// inside the frame, as the Box pass forms its move: carrying `after` back
+// to a world point and subtracting the incoming point would be the same
+// only on an orthonormal frame, and under a non-uniformly scaled parent
+// the item axes are sheared, so that an undeformed cage would move points.
+void addWeightedMove(const LatticeData* lattice, const double before[3], const double after[3], double weight,
                      double sum[3]) {
+  const double delta[3] = {after[0] - before[0], after[1] - before[1], after[2] - before[2]};
   const double* r = lattice->itemRight;
   const double* u = lattice->itemUp;
   const double* f = lattice->itemForward;
-  for (int c = 0; c < 3; ++c) {
-    const double world = local[0] * r[c] + local[1] * u[c] + local[2] * f[c] + lattice->itemPosition[c];
-    sum[c] += weight * (world - from[c]);
-  }
+  for (int c = 0; c < 3; ++c) sum[c] += weight * (delta[0] * r[c] + delta[1] * u[c] + delta[2] * f[c]);
 }
 
 // Box lattices: every one against the incoming point `in`, the weighted
@@ -72,8 +74,9 @@ void moveThroughScreenLattices(const DeformerInstance* deformer, const LWMeshInf
     if (lattice->evalPoints == nullptr || !getPointWeight(mesh, deformer->weightMaps[i], point, &weight)) continue;
     double local[3];
     latticeLocalOfWorldPoint(lattice, q, local);
-    if (!projectPointThroughScreenLattice(lattice, local)) continue;
-    addWeightedMove(lattice, local, q, weight, sum);
+    double moved[3] = {local[0], local[1], local[2]};
+    if (!projectPointThroughScreenLattice(lattice, moved)) continue;
+    addWeightedMove(lattice, local, moved, weight, sum);
   }
   for (int c = 0; c < 3; ++c) out[c] = q[c] + sum[c];
 }

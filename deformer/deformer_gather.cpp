@@ -55,6 +55,7 @@ void partitionDeformerLattices(DeformerInstance* deformer) {
     return;
   }
   LatticeData** list = deformer->lattices;
+  LWVMapID* maps = deformer->weightMaps;
   auto isScreen = [&](int32_t i) { return list[i]->type == LATTICE_SCREEN; };
   // j: the last Box lattice; everything after it is a Screen lattice.
   // Walking down, every Screen lattice met is swapped behind the Box run.
@@ -65,6 +66,9 @@ void partitionDeformerLattices(DeformerInstance* deformer) {
     LatticeData* screen = list[i];
     list[i] = list[j];
     list[j] = screen;
+    const LWVMapID map = maps[i];
+    maps[i] = maps[j];
+    maps[j] = map;
     --j;
   }
   deformer->boxCount = isScreen(j) ? 0 : j + 1;
@@ -106,4 +110,17 @@ int32_t dropDeformerLattice(DeformerInstance* deformer, const LatticeData* latti
   }
   deformer->latticeCount = kept;
   return dropped;
+}
+
+int resortDeformerLattice(DeformerInstance* deformer, const LatticeData* lattice) {
+  assert(deformer != nullptr);
+  bool listed = false;
+  for (int32_t i = 0; i < deformer->latticeCount && !listed; ++i) listed = deformer->lattices[i] == lattice;
+  if (!listed) return 0;
+  if (lattice->affectAllGroups == 0 && !compareCString(lattice->groupName, deformer->groupName)) {
+    dropDeformerLattice(deformer, lattice);
+  }
+  partitionDeformerLattices(deformer);
+  deformer->needsRefresh = 1;
+  return 1;
 }

@@ -44,6 +44,10 @@ void answerDeformerRingEvent(DeformerInstance* deformer, int32_t code, void* dat
     dropDeformerLattice(deformer, static_cast<const LatticeData*>(data));
     return;
   }
+  if (code == DEFORMER_EVENT_LATTICE_CHANGED) {
+    if (data != nullptr) resortDeformerLattice(deformer, static_cast<const LatticeData*>(data));
+    return;
+  }
   if (data != nullptr) answerQuery(deformer, code, static_cast<RingQuery*>(data));
 }
 

@@ -80,6 +80,7 @@ struct Instance {
   bool initialised = false;      /* init called, cleanup not yet */
   bool hasNewTime = false;       /* newTime called at least once */
   double lastNewTime = 0.0;      /* time of the last newTime */
+  uint64_t lastNewTimeEdit = 0;  /* the scene's edit count at the last newTime */
   const LWInstanceFuncs* instFuncs() const { return &blocks->inst; }
   const LWItemFuncs* itemFuncs() const;   /* null when not supplied */
   const LWRenderFuncs* rendFuncs() const; /* null when not supplied */
@@ -304,9 +305,15 @@ class Host {
   std::vector<LWItemID> usedItems(uint64_t key);
 
   /* Deformation pass of one object / of every object carrying displacement
-   * handlers: each instance gets newTime unless it already had one at the
-   * current time, then evaluate for every point in mesh order, in the
-   * space its flags ask for.  Results in Item::deformed / deformedWorld. */
+   * handlers.  First every instance of the scene (creation order) that
+   * had a newTime before gets one again unless it had it at the current
+   * time since the scene last changed: an edit at an unchanged time (a
+   * key, a placement, a loaded block, "RefreshNow") makes the host
+   * evaluate the scene again at that time, as the host program does.
+   * The object's handlers get newTime in any case unless they had it
+   * since that edit.  Then evaluate for every point in
+   * mesh order, in the space its flags ask for.  Results in
+   * Item::deformed / deformedWorld. */
   void deformObject(LWItemID id);
   void deformAll();
 
@@ -435,7 +442,12 @@ class Host {
   class OperationScope;
 
   void fireEnvelopeEvent(LWEnvelopeID id, int32_t event, LWEnvKeyID key);
-  void queueRefresh() { ++refreshRequests_; pendingRefresh_ = true; }
+  /* Every change that asks for a refresh is a scene edit: the instances
+   * get newTime again at the current time before the next pass. */
+  void queueRefresh() { ++refreshRequests_; ++sceneEdits_; pendingRefresh_ = true; }
+  /* newTime for every instance that had one, unless it had it at the
+   * current time since the last scene edit. */
+  void bringInstancesToTime();
   void queueRedraw() { ++redrawRequests_; pendingRedraw_ = true; }
   void endOperation();
   bool runCommand(const std::string& line, std::string* error);
@@ -523,6 +535,7 @@ class Host {
   bool pendingRefresh_ = false, pendingRedraw_ = false;
   bool settling_ = false;
   int32_t refreshRequests_ = 0, redrawRequests_ = 0;
+  uint64_t sceneEdits_ = 0;      /* refreshes queued so far: edits of the scene */
   std::vector<LWItemID> selectionCache_; /* zero-closed copy for selItems */
 };
 

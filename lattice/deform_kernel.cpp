@@ -89,6 +89,11 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
   stDeformKernelSet->wide(table, column, row, tx, rows);
 }
 
+void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
+                               double out[2]) {
+  stDeformKernelSet->marginBlend(columns, edgeCount, epsilon, in, out);
+}
+
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
   stDeformKernelSet->buildBox(table, evalPoints, segments[0], segments[1], segments[2]);
 }

@@ -25,6 +25,7 @@
 #ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_H
 #define CAGEWARP_LATTICE_DEFORM_KERNEL_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "lattice/deform_table.h"
@@ -78,6 +79,15 @@ int deformBoxWorldAddWithTable(const DeformTable* table, const struct LatticeDat
  * row), fraction tx: the X pass over the neighbourhood's four wide rows,
  * rows[b] for wide row row + b. */
 void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
+
+/* The margin blend of one base position `in` (getEvalPointDisplacedWith-
+ * OuterEdges in deform.h) over `edgeCount` border edges given by columns
+ * (screen_grid.h), `epsilon` the lattice's screenEpsilon.  Within 1e-12 of
+ * the lattice size of the edge-by-edge computation: the sums run four
+ * edges at a time, and a distance is a square root of a sum of squares
+ * where the edge-by-edge computation takes hypot. */
+void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
+                               double out[2]);
 
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */

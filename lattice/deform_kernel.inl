@@ -454,3 +454,56 @@ void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColu
     }
   }
 }
+
+// The margin blend of one base position over the border edges, four edges
+// per vector (columns and padding as screen_grid.h lays them out).  Per
+// edge, as the edge-by-edge computation does: the position's offset along
+// the edge (u, in base lengths) and across it (w); its distance to the
+// edge, that is to the nearer end beyond either end and |w| beside it;
+// the edge's proposal start + movedNormal w + movedVector u, weighted by
+// 1 / (distance + epsilon)^2.  The distance cases are lane selects, not
+// branches: which one a lane takes changes from edge to edge.  (Sharing
+// one division among several vectors' weights was tried: the extra
+// multiplications and registers cost more than the divisions saved.)
+inline void marginBlendKernel(const double* columns, size_t edgeCount, double epsilon, const double in[2],
+                              double out[2]) {
+  const size_t stride = outerEdgeColumnStride(edgeCount);
+  const double* c = columns;
+  auto column = [&](int which, size_t at) { return loadu(c + static_cast<size_t>(which) * stride + at); };
+  const Vd px = broadcast(in[0]);
+  const Vd py = broadcast(in[1]);
+  const Vd one = broadcast(1.0);
+  const Vd zero = broadcast(0.0);
+  const Vd eps = broadcast(epsilon);
+  Vd sumX = zero, sumY = zero, sumWeight = zero;
+  for (size_t at = 0; at < stride; at += 4) {
+    const Vd vx = px - column(EDGE_START_BASE_X, at);
+    const Vd vy = py - column(EDGE_START_BASE_Y, at);
+    const Vd dx = column(EDGE_DIRECTION_X, at);
+    const Vd dy = column(EDGE_DIRECTION_Y, at);
+    const Vd u = mulAdd(dx, vx, dy * vy) * column(EDGE_INVERSE_LENGTH, at);
+    const Vd w = mulAdd(dy, vx, zero - dx * vy);  // normal (dy, -dx)
+    const Vd ex = px - column(EDGE_END_BASE_X, at);
+    const Vd ey = py - column(EDGE_END_BASE_Y, at);
+    const Vd toEnd = mulAdd(ex, ex, ey * ey);
+    const Vd toStart = mulAdd(vx, vx, vy * vy);
+    const Vd squared = select(greater(u, one), toEnd, select(greater(zero, u), toStart, w * w));
+    const Vd t = sqrtv(squared) + eps;
+    const Vd g = column(EDGE_WEIGHT, at) / (t * t);
+    const Vd qx = mulAdd(column(EDGE_MOVED_VECTOR_X, at), u, mulAdd(column(EDGE_MOVED_NORMAL_X, at), w,
+                                                                     column(EDGE_START_X, at)));
+    const Vd qy = mulAdd(column(EDGE_MOVED_VECTOR_Y, at), u, mulAdd(column(EDGE_MOVED_NORMAL_Y, at), w,
+                                                                     column(EDGE_START_Y, at)));
+    sumX = mulAdd(g, qx - px, sumX);
+    sumY = mulAdd(g, qy - py, sumY);
+    sumWeight = sumWeight + g;
+  }
+  const double weight = laneSum(sumWeight);
+  if (weight == 0.0) {
+    out[0] = in[0];
+    out[1] = in[1];
+    return;
+  }
+  out[0] = in[0] + laneSum(sumX) / weight;
+  out[1] = in[1] + laneSum(sumY) / weight;
+}

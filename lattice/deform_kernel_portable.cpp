@@ -45,6 +45,8 @@ inline Vd operator*(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] * b.
 inline Vd operator/(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] / b.v[n]; }); }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return perLane([&](int n) { return std::sqrt(a.v[n]); }); }
+inline Vd greater(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] > b.v[n] ? 1.0 : 0.0; }); }
+inline double laneSum(Vd a) { return (a.v[0] + a.v[1]) + (a.v[2] + a.v[3]); }
 inline Vd notZero(Vd a) { return perLane([&](int n) { return a.v[n] != 0.0 ? 1.0 : 0.0; }); }
 inline Vd both(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] != 0.0 && b.v[n] != 0.0 ? 1.0 : 0.0; }); }
 inline Vd withLane1(Vd a, Vd b) { return {{a.v[0], b.v[1], a.v[2], a.v[3]}}; }

@@ -43,6 +43,7 @@ struct DeformKernelSet {
   void (*wide)(const DeformTable* table, int32_t column, int32_t row, double tx, double rows[4][2]);
   void (*buildBox)(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz);
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
+  void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
@@ -71,7 +72,8 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 // The record of a set compiled from deform_kernel.inl in namespace `ns`.
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
-    ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable \
+    ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
+        ns::marginBlendKernel                                                                                      \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

@@ -45,6 +45,11 @@ inline Vd operator*(Vd a, Vd b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.h
 inline Vd operator/(Vd a, Vd b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.hi, b.hi)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return {_mm_sqrt_pd(a.lo), _mm_sqrt_pd(a.hi)}; }
+inline Vd greater(Vd a, Vd b) { return {_mm_cmpgt_pd(a.lo, b.lo), _mm_cmpgt_pd(a.hi, b.hi)}; }
+inline double laneSum(Vd a) {
+  const __m128d pair = _mm_add_pd(a.lo, a.hi);
+  return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
+}
 inline Vd notZero(Vd a) {
   const __m128d zero = _mm_setzero_pd();
   return {_mm_cmpneq_pd(a.lo, zero), _mm_cmpneq_pd(a.hi, zero)};
@@ -114,6 +119,11 @@ inline Vd operator*(Vd a, Vd b) { return {_mm256_mul_pd(a.v, b.v)}; }
 inline Vd operator/(Vd a, Vd b) { return {_mm256_div_pd(a.v, b.v)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return {_mm256_fmadd_pd(a.v, b.v, c.v)}; }
 inline Vd sqrtv(Vd a) { return {_mm256_sqrt_pd(a.v)}; }
+inline Vd greater(Vd a, Vd b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_GT_OQ)}; }
+inline double laneSum(Vd a) {
+  const __m128d pair = _mm_add_pd(_mm256_castpd256_pd128(a.v), _mm256_extractf128_pd(a.v, 1));
+  return _mm_cvtsd_f64(_mm_add_sd(pair, _mm_unpackhi_pd(pair, pair)));
+}
 inline Vd notZero(Vd a) { return {_mm256_cmp_pd(a.v, _mm256_setzero_pd(), _CMP_NEQ_UQ)}; }
 inline Vd both(Vd a, Vd b) { return {_mm256_and_pd(a.v, b.v)}; }
 inline Vd withLane1(Vd a, Vd b) { return {_mm256_blend_pd(a.v, b.v, 0x2)}; }

@@ -83,6 +83,8 @@ typedef struct LatticeData {
   uint32_t wideColumns, wideRows;
   MeshOuterEdge* outerEdges;     /* 2 (sx + sy) entries */
   MeshOuterEdge* outerEdgeList;
+  double* outerEdgeColumns;      /* the border edges' blend data by columns
+                                    (screen_grid.h), filled at every update */
   SpanEntry* columnSpans;  /* leftSpanCount + 1 entries (closing entry last) */
   SpanEntry* rowSpans;     /* bottomSpanCount + 1 entries */
   int32_t leftSpanCount, bottomSpanCount;

@@ -10,6 +10,7 @@
 
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
+#include "lattice/screen.h"
 
 namespace {
 
@@ -114,11 +115,15 @@ int changeSegmentsOfLattice(LatticeData* lattice, int32_t sx, int32_t sy, int32_
   if (lattice->type == LATTICE_SCREEN) lattice->segmentStep[2] = 1.0;
   lattice->firstKey = keys.first;
   lattice->lastKey = keys.last;
-  // Fill the fresh arrays with the new cage at the current time, so that
-  // nothing reads undefined points before the next refresh.  A Screen
-  // lattice's widened grid is gone until its re-layout below is done.
+  // A Screen lattice's widened grid went with the old data: it is laid out
+  // for the new segments at once (the layout needs nothing but the rest
+  // grid), so that the lattice deforms from the next point on rather than
+  // from its next refresh.  Then the fresh arrays get the new cage at the
+  // current time, so that nothing reads undefined points.
+  const int laidOut = initPointPositionsForScreenLattice(lattice, 1);
   setEvaluatedCageOtherPosAtTime(lattice, lattice->currentTime);
-  lattice->screenReinit = SCREEN_REINIT_REBUILD;
+  // Should the layout have run out of memory, the next refresh tries again.
+  lattice->screenReinit = laidOut ? SCREEN_REINIT_NONE : SCREEN_REINIT_REBUILD;
   return refreshLatticeMesh(lattice);
 }
 

@@ -13,7 +13,10 @@
  * cage key is resampled through the old lattice onto the new rest grid,
  * labels restart from 0, set-aside keys are dropped, evalPoints and
  * worldPoints hold the new cage at currentTime, the mesh is rebuilt and a
- * Screen lattice is marked for a full re-layout.  Returns 1.  Returns 0 with
+ * Screen lattice's widened grid is laid out anew and updated for the cage,
+ * so that the lattice goes on deforming at once (marked for a full
+ * re-layout at its next refresh only when that ran out of memory).
+ * Returns 1.  Returns 0 with
  * the lattice unchanged when a count is below 1, the lattice has no points
  * or memory ran out before the switch; returns 0 with the new grid and keys
  * in place but an empty mesh when only the mesh rebuild ran out of memory. */

@@ -10,6 +10,7 @@
 #include <stdlib.h>
 
 #include "lattice/deform.h"
+#include "lattice/deform_kernel.h"
 #include "lattice/screen_fit.h"
 #include "lattice/screen_spans.h"
 #include "module/vecmath.h"
@@ -127,6 +128,7 @@ void setIdentityFarTransform(LatticeData* lattice) {
 bool canReuseArrays(const LatticeData* lattice, int rebuild, uint32_t columns, uint32_t rows, int32_t leftSpans,
                     int32_t bottomSpans) {
   return rebuild == 0 && lattice->wideGrid != nullptr && lattice->outerEdges != nullptr &&
+         lattice->outerEdgeColumns != nullptr &&
          lattice->columnSpans != nullptr && lattice->rowSpans != nullptr && lattice->wideColumns == columns &&
          lattice->wideRows == rows && lattice->leftSpanCount == leftSpans &&
          lattice->bottomSpanCount == bottomSpans;
@@ -173,8 +175,18 @@ void setBasePositions(LatticeData* lattice) {
   }
 }
 
+size_t outerEdgeCount(const LatticeData* lattice) {
+  return 2u * static_cast<size_t>(lattice->segments[0] + lattice->segments[1]);
+}
+
+// The edges' frames, and their blend data by columns (screen_grid.h) for
+// the margin blend, which reads every edge once per margin point.
 void setMovedEdgeFrames(LatticeData* lattice) {
-  for (MeshOuterEdge* edge = lattice->outerEdgeList; edge != nullptr; edge = edge->next) {
+  const size_t stride = outerEdgeColumnStride(outerEdgeCount(lattice));
+  double* columns = lattice->outerEdgeColumns;
+  auto put = [&](int which, size_t n, double value) { columns[static_cast<size_t>(which) * stride + n] = value; };
+  size_t n = 0;
+  for (MeshOuterEdge* edge = lattice->outerEdgeList; edge != nullptr; edge = edge->next, ++n) {
     const double start[2] = {edge->start->baseX, edge->start->baseY};
     const double end[2] = {edge->end->baseX, edge->end->baseY};
     setEdgeFrame(edge, start, end);
@@ -183,13 +195,32 @@ void setMovedEdgeFrames(LatticeData* lattice) {
     edge->movedNormal[0] = edge->movedVector[1];
     edge->movedNormal[1] = -edge->movedVector[0];
     normalize2D(edge->movedNormal);
+    put(EDGE_START_BASE_X, n, start[0]);
+    put(EDGE_START_BASE_Y, n, start[1]);
+    put(EDGE_END_BASE_X, n, end[0]);
+    put(EDGE_END_BASE_Y, n, end[1]);
+    put(EDGE_DIRECTION_X, n, edge->direction[0]);
+    put(EDGE_DIRECTION_Y, n, edge->direction[1]);
+    put(EDGE_INVERSE_LENGTH, n, edge->length != 0.0 ? 1.0 / edge->length : 0.0);
+    put(EDGE_START_X, n, edge->start->x);
+    put(EDGE_START_Y, n, edge->start->y);
+    put(EDGE_MOVED_NORMAL_X, n, edge->movedNormal[0]);
+    put(EDGE_MOVED_NORMAL_Y, n, edge->movedNormal[1]);
+    put(EDGE_MOVED_VECTOR_X, n, edge->movedVector[0]);
+    put(EDGE_MOVED_VECTOR_Y, n, edge->movedVector[1]);
+    put(EDGE_WEIGHT, n, 1.0);
+  }
+  // Padding: weight 0, and finite values everywhere else, so that its
+  // lanes add exactly nothing.
+  for (; n < stride; ++n) {
+    for (int which = 0; which < OUTER_EDGE_COLUMN_COUNT; ++which) put(which, n, 0.0);
   }
 }
 
 void blendMarginPoint(const LatticeData* lattice, WidePoint* wp) {
   const double base[2] = {wp->baseX, wp->baseY};
   double moved[2];
-  getEvalPointDisplacedWithOuterEdges(lattice, base, moved);
+  blendWithOuterEdgeColumns(lattice->outerEdgeColumns, outerEdgeCount(lattice), lattice->screenEpsilon, base, moved);
   wp->x = moved[0];
   wp->y = moved[1];
 }
@@ -265,11 +296,13 @@ void placeExtraRing(LatticeData* lattice) {
 void freeScreenTables(LatticeData* lattice) {
   free(lattice->wideGrid);
   free(lattice->outerEdges);
+  free(lattice->outerEdgeColumns);
   free(lattice->columnSpans);
   free(lattice->rowSpans);
   lattice->wideGrid = nullptr;
   lattice->outerEdges = nullptr;
   lattice->outerEdgeList = nullptr;
+  lattice->outerEdgeColumns = nullptr;
   lattice->columnSpans = nullptr;
   lattice->rowSpans = nullptr;
   lattice->wideColumns = 0;
@@ -309,8 +342,10 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
                                                              sizeof(MeshOuterEdge)));
     lattice->columnSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(leftSpans + 1), sizeof(SpanEntry)));
     lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
+    lattice->outerEdgeColumns = static_cast<double*>(
+        calloc(OUTER_EDGE_COLUMN_COUNT * outerEdgeColumnStride(2u * static_cast<size_t>(sx + sy)), sizeof(double)));
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
-        lattice->rowSpans == nullptr) {
+        lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr) {
       freeScreenTables(lattice);
       markLatticeCageChanged(lattice);
       return 0;
@@ -336,7 +371,8 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
 void updateScreenLatticeGrid(LatticeData* lattice) {
   assert(lattice != nullptr);
   if (lattice->type != LATTICE_SCREEN) return;
-  if (lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr || lattice->evalPoints == nullptr ||
+  if (lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr || lattice->outerEdgeColumns == nullptr ||
+      lattice->evalPoints == nullptr ||
       lattice->pointCount <= 0) {
     markLatticeCageChanged(lattice);  // evalPoints may have changed all the same
     return;

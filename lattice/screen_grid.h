@@ -15,6 +15,8 @@
 #ifndef CAGEWARP_LATTICE_SCREEN_GRID_H
 #define CAGEWARP_LATTICE_SCREEN_GRID_H
 
+#include <stddef.h>
+
 #include "lattice/time_curve.h"
 
 typedef struct WidePoint {
@@ -44,6 +46,26 @@ typedef struct MeshOuterEdge {
   double movedVector[2]; /* displaced end minus displaced start */
   struct MeshOuterEdge* next;
 } MeshOuterEdge;
+
+/* The margin blend reads the border edges by columns, the same field of
+ * every edge side by side, so that it runs over four edges at once:
+ * OUTER_EDGE_COLUMN_COUNT columns of outerEdgeColumnStride(edge count)
+ * doubles each, edge n at entry n of every column.  The entries past the
+ * last edge (up to a multiple of four) are padding with weight 0. */
+enum {
+  EDGE_START_BASE_X, EDGE_START_BASE_Y, /* base position of the start */
+  EDGE_END_BASE_X, EDGE_END_BASE_Y,     /* base position of the end */
+  EDGE_DIRECTION_X, EDGE_DIRECTION_Y,   /* unit base direction */
+  EDGE_INVERSE_LENGTH,                  /* 1 / base length; 0 for length 0 */
+  EDGE_START_X, EDGE_START_Y,           /* displaced position of the start */
+  EDGE_MOVED_NORMAL_X, EDGE_MOVED_NORMAL_Y,
+  EDGE_MOVED_VECTOR_X, EDGE_MOVED_VECTOR_Y,
+  EDGE_WEIGHT,                          /* 1 for an edge, 0 for padding */
+  OUTER_EDGE_COLUMN_COUNT
+};
+
+/* Entries per column: the edge count rounded up to a multiple of four. */
+inline size_t outerEdgeColumnStride(size_t edgeCount) { return (edgeCount + 3u) & ~static_cast<size_t>(3u); }
 
 /* farTransform layout: a, b, c, d, tx, ty, sx, sy. */
 enum { FAR_A, FAR_B, FAR_C, FAR_D, FAR_TX, FAR_TY, FAR_SX, FAR_SY, FAR_COUNT };

@@ -128,6 +128,13 @@ inline constexpr int32_t DEFORMER_EVENT_HIGHEST_INDEX = 20;/* as LATTICE_EVENT_H
  * the lattice from the list it gathered at the last new time, so that the
  * evaluations until the next new time never read a freed lattice. */
 inline constexpr int32_t DEFORMER_EVENT_LATTICE_GONE = 10;
+/* Record: a LatticeData whose kind, group or points may have changed (a
+ * block loaded into it, a lattice copied over it).  Sent by the Lattice
+ * object once the record is whole again: every Deformer holding it sorts
+ * its list Box-first again (the Box pass must never read a Screen lattice,
+ * nor the Screen pass a Box lattice), drops it when it left the Deformer's
+ * group, and refreshes lattices and weight maps before its next point. */
+inline constexpr int32_t DEFORMER_EVENT_LATTICE_CHANGED = 11;
 
 /* ---- RING_TOPIC_EDIT_TOOL events (answered by the Edit tool) --------------- */
 

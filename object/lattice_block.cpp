@@ -216,19 +216,55 @@ void appendStagedKey(StagedPoints* staged, CageKey* key) {
   staged->last = key;
 }
 
+// Key times are stored as 32-bit floats, each rounded by up to half a
+// float step.  Two keys the lattice held CAGE_KEY_TIME_EPSILON apart may
+// come back closer than that (100 s and 100.000101 s are 0.0000992 s apart
+// as floats; adjacent frames at 10,000 frames per second, 0.0001 s apart,
+// lose a few billionths), so closeness alone does not make two stored
+// keys one.
+double halfFloatStep(float stored) {
+  const float magnitude = fabsf(stored);
+  return (static_cast<double>(nextafterf(magnitude, INFINITY)) - static_cast<double>(magnitude)) / 2.0;
+}
+
+// The first time at least CAGE_KEY_TIME_EPSILON after `previous`, as the
+// key list measures it.
+double timeAfterKey(double previous) {
+  double time = previous + CAGE_KEY_TIME_EPSILON;
+  while (time - previous < CAGE_KEY_TIME_EPSILON) time = nextafter(time, INFINITY);
+  return time;
+}
+
+// Where a key read after another one goes.  Its stored time may lie closer
+// to the previous key's stored time than CAGE_KEY_TIME_EPSILON by no more
+// than the rounding of the two: the key was saved that far apart and loads
+// at the previous key's time plus the epsilon (within rounding of what was
+// saved).  Any closer (or earlier) and the two truly collide: false, the
+// key merges into the previous one, which stays as it is.
+bool placeKeyAfter(const CageKey* previous, float previousStored, float stored, double* time) {
+  const double gap = static_cast<double>(stored) - static_cast<double>(previousStored);
+  const double rounding = halfFloatStep(previousStored) + halfFloatStep(stored);
+  if (gap < CAGE_KEY_TIME_EPSILON - rounding) return false;
+  const double earliest = timeAfterKey(previous->time);
+  *time = static_cast<double>(stored) >= earliest ? static_cast<double>(stored) : earliest;
+  return true;
+}
+
 // The keys after the rest grid, up to the terminator time.  Keys read
-// completely before a stop are kept.
+// completely before a stop are kept; a key colliding with the previous one
+// is read and merged into it (dropped), and reading goes on.
 void readKeys(BlockReader* reader, StagedPoints* staged, bool cornerFlags) {
+  float previousStored = 0.0f;
   for (;;) {
     float stored = 0.0f;
     if (!readFPs(reader, &stored, 1)) return;
-    const double time = static_cast<double>(stored);
+    double time = static_cast<double>(stored);
     if (time < LATTICE_KEYS_END_BELOW) return;
-    const bool ascending = staged->last == nullptr || time - staged->last->time >= CAGE_KEY_TIME_EPSILON;
-    if (!isfinite(time) || !ascending) {
+    if (!isfinite(time)) {
       stopReading(reader);
       return;
     }
+    const bool kept = staged->last == nullptr || placeKeyAfter(staged->last, previousStored, stored, &time);
     int32_t corner = 0;
     if (cornerFlags && !readI4s(reader, &corner, 1)) return;
     CageKey* key = allocCageKey(staged->count);
@@ -236,13 +272,16 @@ void readKeys(BlockReader* reader, StagedPoints* staged, bool cornerFlags) {
       stopReading(reader);
       return;
     }
-    if (!readPointTriples(reader, key->points, staged->count)) {
+    const bool read = readPointTriples(reader, key->points, staged->count);
+    if (!read || !kept) {
       deallocCageKey(key);
-      return;
+      if (!read) return;
+      continue;
     }
     key->time = time;
     key->isCorner = getCornerFlagByte(corner);
     appendStagedKey(staged, key);
+    previousStored = stored;
   }
 }
 

@@ -37,8 +37,13 @@
  *     finite or not above 0 (a positive size below 0.0001 is raised to it),
  *     a version that is not finite;
  *   - a point count above LATTICE_MAX_POINTS, a rest point or key point
- *     that is not finite, a key time that is not finite or lies less than
- *     0.0001 s after the previous key's (keys must ascend);
+ *     that is not finite, a key time that is not finite;
+ * Key times narrowed to floats may come closer than the 0.0001 s the key
+ * list keeps between keys: a key closer to the previous one only by the
+ * rounding of the two stored times loads 0.0001 s after it (within that
+ * rounding of its stored time); a key any closer, or earlier, collides with
+ * the previous one and is merged into it (the previous key stays, this one
+ * is dropped); reading goes on with the next key in both cases.
  * What was read before that stays: settings keep their new values, the
  * rest grid and the keys read completely before the stop are kept.  An
  * unknown display, type or projection (outside 0..2, 0..1, 0..1), a colour

@@ -11,6 +11,7 @@
 #include "module/cstrings.h"
 #include "module/host_access.h"
 #include "module/ring_send.h"
+#include "object/lattice_refresh.h"
 #include "sdk/lwchannel.h"
 #include "sdk/lwserver.h"
 
@@ -84,9 +85,12 @@ int32_t envelopeEventFunc(void* data, LWEnvelopeID envelope, int32_t event, LWEn
       return 0;
   }
   // The keys changed behind the Edit tool's back: its undo steps no longer
-  // apply.  The cage of the current time changes with them.
+  // apply.  The cage of the current time changes with them, now: a host
+  // need not call new time again at an unchanged time, and without one no
+  // Deformer asks for a refresh before it deforms.
   askEditTool(services->comRing, TOOL_EVENT_ENVELOPE_EDITED);
   lattice->timeChanged = 1;
+  refreshLatticeFrame(lattice, services);
   notifyInstanceChanged(services->instUpdate, LWCLASS_CUSTOMOBJ_HANDLER, lattice);
   return 0;
 }

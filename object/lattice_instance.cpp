@@ -221,6 +221,8 @@ LWError LatticeCustomCopy(LWInstance to, LWInstance from) {
   dst->timeChanged = 1;
   refreshLWEnvelopeForThisLattice(dst, services->envelopeFuncs);
   setLatticeDescription(dst);
+  // The copy may be of the other kind than what Deformers gathered here.
+  sendRingMessage(services->comRing, RING_TOPIC_DEFORMER, DEFORMER_EVENT_LATTICE_CHANGED, dst);
   return nullptr;
 }
 

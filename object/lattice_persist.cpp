@@ -3,7 +3,9 @@
 // keys.
 
 #include "lattice/envelope_mirror.h"
+#include "module/host_access.h"
 #include "module/lattice_services.h"
+#include "module/ring.h"
 #include "object/lattice_block.h"
 #include "object/lattice_object.h"
 
@@ -13,6 +15,9 @@ LWError LatticeCustomLoad(LWInstance instance, const LWLoadState* state) {
   loadLatticeBlock(&object->lattice, state);
   refetchLatticeServices();
   refreshLWEnvelopeForThisLattice(&object->lattice, stLatticeServices.envelopeFuncs);
+  // The block may have turned the lattice into the other kind: a Deformer
+  // that gathered it must not run it through the old kind's path.
+  sendRingMessage(stLatticeServices.comRing, RING_TOPIC_DEFORMER, DEFORMER_EVENT_LATTICE_CHANGED, &object->lattice);
   return nullptr;
 }
 

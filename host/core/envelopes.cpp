@@ -125,6 +125,7 @@ LWEnvKeyID Host::createKey(LWEnvelopeID id, double time, double value) {
   if (at != env->keys.end() && std::fabs(at->time - time) <= kKeyTimeEpsilon) {
     at->value = value;
     const LWEnvKeyID key = at->id;
+    queueRefresh();  // a new value is as much an edit as a new key
     fireEnvelopeEvent(id, LWEEVNT_KEY_VALUE, key);
     return key;
   }

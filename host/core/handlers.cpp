@@ -258,13 +258,25 @@ void Host::callNewTime(uint64_t key, double time) {
   if (inst == nullptr) return;
   inst->hasNewTime = true;
   inst->lastNewTime = time;
+  inst->lastNewTimeEdit = sceneEdits_;
   const LWRenderFuncs* rend = inst->rendFuncs();
   if (rend != nullptr && rend->newTime != nullptr) rend->newTime(inst->instance, frameOf(time), time);
 }
 
 void Host::ensureNewTime(Instance& inst) {
-  if (inst.hasNewTime && inst.lastNewTime == scene_.time.currentTime) return;
+  if (inst.hasNewTime && inst.lastNewTime == scene_.time.currentTime && inst.lastNewTimeEdit == sceneEdits_) return;
   callNewTime(inst.key, scene_.time.currentTime);
+}
+
+void Host::bringInstancesToTime() {
+  // Every instance, not only the object's handlers: a handler reads other
+  // instances (a deformer its lattices), which must see the edit as well.
+  // One that never had a new time waits for the first time change, as
+  // before (a displacement handler gets its first one from the pass).
+  for (uint64_t key : instances()) {
+    Instance* inst = instance(key);
+    if (inst != nullptr && inst->hasNewTime) ensureNewTime(*inst);
+  }
 }
 
 LWFrame Host::frameOf(double seconds) const {
@@ -279,8 +291,9 @@ void Host::setTime(double seconds) {
   OperationScope scope(*this);
   if (!std::isfinite(seconds)) return;
   scene_.time.currentTime = seconds;
-  for (uint64_t key : instances()) callNewTime(key, seconds);
+  // Queued first: the newTime calls below are the pass's own, not stale.
   queueRefresh();
+  for (uint64_t key : instances()) callNewTime(key, seconds);
 }
 
 void Host::goToFrame(double frame) { setTime(frame / scene_.time.framesPerSecond); }
@@ -396,11 +409,13 @@ void Host::evaluateObjectPoints(Item& object, bool ensure) {
 
 void Host::deformObject(LWItemID id) {
   OperationScope scope(*this);
+  bringInstancesToTime();
   if (Item* it = item(id)) evaluateObjectPoints(*it, true);
 }
 
 void Host::deformAll() {
   OperationScope scope(*this);
+  bringInstancesToTime();
   const std::vector<LWItemID> order = scene_.order;
   for (LWItemID id : order) {
     Item* it = item(id);

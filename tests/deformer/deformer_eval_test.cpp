@@ -203,4 +203,38 @@ TEST_F(DeformerEval, KeysAnimateTheDeformationOverTime) {
   EXPECT_LT(half[1], 2.2);
 }
 
+// Under a parent scaled (2, 1, 0.5) a lattice item turned about two axes
+// has sheared axes (its right, up and forward directions are not at right
+// angles).  Box and Screen passes alike form their moves inside the
+// lattice's frame, so undeformed lattices leave every point where it is.
+TEST_F(DeformerEval, UndeformedLatticesMoveNothingOnAShearedFrame) {
+  const LWItemID camera = host.addItem(cwhost::ItemKind::Camera, "Camera");
+  host.placeItem(camera, {0.2, 0.1, -6.0});
+  const LWItemID parent = host.addItem(cwhost::ItemKind::Null, "Stretched");
+  host.placeItem(parent, {0.3, -0.2, 0.1}, {0, 0, 0}, {2.0, 1.0, 0.5});
+  uint64_t keys[3] = {};
+  addLattice(LatticeSpec{}, {0.1, 0, 0}, {0.5, 0, 0.6}, &keys[0]);
+  LatticeSpec orthographic;
+  orthographic.type = LATTICE_SCREEN;
+  orthographic.projection = PROJECTION_ORTHOGRAPHIC;
+  addLattice(orthographic, {0, 0.1, 0}, {0.4, 0, 0.7}, &keys[1]);
+  LatticeSpec perspective = orthographic;
+  perspective.projection = PROJECTION_PERSPECTIVE;
+  perspective.camera = camera;
+  addLattice(perspective, {0, 0, 0.2}, {-0.3, 0, 0.5}, &keys[2]);
+  for (uint64_t key : keys) ASSERT_TRUE(host.setParent(host.instance(key)->item, parent, false));
+
+  const LatticeData* screen = static_cast<const LatticeData*>(host.instance(keys[1])->instance);
+  const std::vector<Vec3> points = {{0.3, 0.1, 0.2}, {-0.4, 0.5, 0.1}, {1.7, -0.6, 0.4}, {0.05, -0.2, 3.0}};
+  const LWItemID object = addObject(points);
+  const uint64_t deformerKey = applyDeformer(object);
+  const std::vector<Vec3> out = deform(object);
+  ASSERT_EQ(deformer(deformerKey)->boxCount, 1);
+  ASSERT_EQ(deformer(deformerKey)->screenCount, 2);
+  const double* r = screen->itemRight;
+  const double* u = screen->itemUp;
+  ASSERT_GT(std::fabs(r[0] * u[0] + r[1] * u[1] + r[2] * u[2]), 0.1);  // sheared indeed
+  for (size_t n = 0; n < points.size(); ++n) EXPECT_TRUE(near3(out[n], points[n], 1e-12)) << n;
+}
+
 }  // namespace

@@ -209,6 +209,55 @@ TEST(FastDeformation, WideFlexMatchesTheDirectPathOverLatticeMarginAndFarField) 
   }
 }
 
+// The per-time update blends every margin point from the border edges in
+// the kernel, four edges at once; it must give what the edge-by-edge blend
+// gives, also for cages whose border is folded, collapsed to a point or
+// stretched far from the rest shape.
+TEST(FastDeformation, MarginBlendMatchesTheEdgeByEdgeBlend) {
+  std::mt19937 rng(21);
+  struct Shape {
+    int32_t sx, sy;
+    double x, y;
+  };
+  for (const Shape& s : {Shape{1, 1, 1.0, 1.0}, Shape{1, 3, 2.0, 1.0}, Shape{3, 2, 1.5, 2.5}, Shape{16, 9, 16.0, 9.0},
+                         Shape{41, 30, 3.0, 2.0}}) {
+    for (int bend = 0; bend < 3; ++bend) {
+      SCOPED_TRACE(testing::Message() << s.sx << " x " << s.sy << " bend " << bend);
+      auto l = bentScreen(s.sx, s.sy, s.x, s.y, rng);
+      ASSERT_NE(l, nullptr);
+      CageKey* key = l->lastKey;
+      for (int32_t n = 0; n < l->pointCount; ++n) {
+        double* p = key->points + 3 * n;
+        if (bend == 1) p[0] = -p[0] + 0.1 * p[1];          // folded over
+        if (bend == 2) p[0] = p[1] = 0.25 * s.x;           // collapsed to a point
+      }
+      forEachKernel([&](int) {
+        setEvaluatedCageOtherPosAtTime(l.get(), 0.7);
+        const double tolerance = kFastTolerance * largestSize(l.get());
+        const size_t stride = l->wideColumns + 3u;
+        size_t compared = 0;
+        for (uint32_t row = 1; row <= l->wideRows + 1u; ++row) {
+          for (uint32_t column = 1; column <= l->wideColumns + 1u; ++column) {
+            const bool inLattice = column > static_cast<uint32_t>(l->leftSpanCount) &&
+                                   column <= static_cast<uint32_t>(l->leftSpanCount + 1 + s.sx) &&
+                                   row > static_cast<uint32_t>(l->bottomSpanCount) &&
+                                   row <= static_cast<uint32_t>(l->bottomSpanCount + 1 + s.sy);
+            if (inLattice) continue;
+            const WidePoint& wp = l->wideGrid[row * stride + column];
+            const double base[2] = {wp.baseX, wp.baseY};
+            double expected[2];
+            getEvalPointDisplacedWithOuterEdges(l.get(), base, expected);
+            ASSERT_NEAR(wp.x, expected[0], tolerance) << row << ", " << column;
+            ASSERT_NEAR(wp.y, expected[1], tolerance) << row << ", " << column;
+            ++compared;
+          }
+        }
+        EXPECT_GT(compared, 0u);
+      });
+    }
+  }
+}
+
 // The start-up choice is the fastest kernel the processor runs, and no
 // kernel it cannot run is ever chosen or accepted: a wrong choice would
 // stop the host with an illegal instruction, as it stops this test when it

@@ -8,6 +8,7 @@
 
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
+#include "lattice/deform_table.h"
 #include "lattice/resample.h"
 #include "lattice/screen.h"
 #include "lattice_fixture.h"
@@ -51,7 +52,7 @@ TEST(ChangeSegments, AnUndeformedLatticeBecomesTheNewRestGrid) {
   EXPECT_EQ(l->segmentStep[0], 1.0 / 3.0);
   EXPECT_EQ(l->segmentStep[1], 0.5);
   EXPECT_EQ(l->meshPointCount, 60);
-  EXPECT_EQ(l->screenReinit, static_cast<uint32_t>(SCREEN_REINIT_REBUILD));
+  EXPECT_EQ(l->screenReinit, static_cast<uint32_t>(SCREEN_REINIT_NONE));  // nothing to re-lay out for a Box lattice
   EXPECT_EQ(l->firstRemovedKey, nullptr);  // set-aside keys are dropped
   // The rest grid is regular with exact ends.
   const double* last = l->restPoints + 3 * (l->pointCount - 1);
@@ -131,7 +132,16 @@ TEST(ChangeSegments, AScreenLatticeStaysFlatWithOneZSegment) {
   EXPECT_EQ(l->segments[2], 1);
   EXPECT_EQ(l->segmentStep[2], 1.0);
   ASSERT_EQ(l->pointCount, 18);
-  EXPECT_EQ(l->wideGrid, nullptr);  // laid out again on the next update
+  // The widened grid is laid out for the new segments at once, and holds
+  // the cage of the current time.
+  ASSERT_NE(l->wideGrid, nullptr);
+  EXPECT_EQ(l->screenReinit, static_cast<uint32_t>(SCREEN_REINIT_NONE));
+  EXPECT_EQ(l->wideColumns, static_cast<uint32_t>(5 + 2 * l->leftSpanCount));
+  EXPECT_EQ(l->wideRows, static_cast<uint32_t>(2 + 2 * l->bottomSpanCount));
+  EXPECT_NE(latticeDeformTable(l, DEFORM_TABLE_WIDE), nullptr);
+  const WidePoint& corner = l->wideGrid[(l->bottomSpanCount + 1) * (l->wideColumns + 3) + l->leftSpanCount + 1];
+  EXPECT_EQ(corner.x, l->evalPoints[0]);
+  EXPECT_EQ(corner.y, l->evalPoints[1]);
   EXPECT_EQ(l->firstKey->label, 1.0);
   for (const CageKey* key : listedKeys(l)) {
     for (int32_t n = 0; n < l->pointCount; ++n) {

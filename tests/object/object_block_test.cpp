@@ -389,8 +389,8 @@ TEST_F(ObjectBlockTest, PointCountsThatDoNotFitGiveFreshData) {
   EXPECT_EQ(cageKeys(l).size(), 1u);
 }
 
-TEST_F(ObjectBlockTest, KeysOutOfOrderOrTooCloseEndTheKeys) {
-  for (float bad : {0.0f, 0.00005f, -1.0f, NAN, INFINITY}) {
+TEST_F(ObjectBlockTest, KeyTimesThatAreNotNumbersEndTheKeys) {
+  for (float bad : {NAN, INFINITY}) {
     SCOPED_TRACE(bad);
     const LatticeData* l = loadNew(taggedWith(kSecondKeyTime, fpValue(bad)));
     ASSERT_EQ(cageKeys(l).size(), 1u);
@@ -398,8 +398,43 @@ TEST_F(ObjectBlockTest, KeysOutOfOrderOrTooCloseEndTheKeys) {
     EXPECT_STREQ(l->groupName, "legs");
     EXPECT_EQ(l->affectAllGroups, 1u);
   }
-  const LatticeData* l = loadNew(taggedWith(kSecondKeyTime, fpValue(0.0002f)));
-  EXPECT_EQ(cageKeys(l).size(), 2u);
+}
+
+// The tagged sample with more keys after its two, each a copy of the
+// second key at `time` with its first coordinate set to `x`.
+samples::Block taggedWithMoreKeys(const std::vector<std::pair<float, float>>& keys) {
+  samples::Block block = samples::taggedBlock();
+  const size_t keyEnd = kSecondKeyPoints + 24;  // the terminator
+  const std::vector<samples::Value> second(block.values.begin() + kSecondKeyTime, block.values.begin() + keyEnd);
+  std::vector<samples::Value> more;
+  for (const auto& [time, x] : keys) {
+    std::vector<samples::Value> key = second;
+    key[0] = fpValue(time);
+    key[2] = fpValue(x);
+    more.insert(more.end(), key.begin(), key.end());
+  }
+  block.values.insert(block.values.begin() + keyEnd, more.begin(), more.end());
+  return block;
+}
+
+// Keys of 0 s and 1 s, then ten microseconds after the second (a true
+// collision), one before it (out of order), 2 s, 2.0000999 s (less than
+// 0.0001 s after 2 s as floats, but only by their rounding) and 3 s.
+TEST_F(ObjectBlockTest, CollidingKeysMergeIntoThePreviousOneAndTheLaterKeysStay) {
+  const LatticeData* l =
+      loadNew(taggedWithMoreKeys({{1.00001f, 9.0f}, {0.5f, 9.0f}, {2.0f, 2.0f}, {2.0000999f, 3.0f}, {3.0f, 4.0f}}));
+  std::vector<const CageKey*> keys;
+  for (const CageKey* k = l->firstKey; k != nullptr; k = k->next) keys.push_back(k);
+  ASSERT_EQ(keys.size(), 5u);
+  EXPECT_EQ(keys[0]->time, 0.0);
+  EXPECT_EQ(keys[1]->time, 1.0);
+  EXPECT_EQ(keys[1]->points[0], double{samples::movedCube()[0]});  // the first of the colliding keys
+  EXPECT_EQ(keys[2]->time, 2.0);
+  EXPECT_NEAR(keys[3]->time, 2.0001, 1e-6);
+  EXPECT_GE(keys[3]->time - keys[2]->time, CAGE_KEY_TIME_EPSILON);
+  EXPECT_EQ(keys[4]->time, 3.0);
+  for (int k = 2; k < 5; ++k) EXPECT_EQ(keys[k]->points[0], k) << k;
+  EXPECT_EQ(keys[4]->label, 1.0 + 4.0 / (1 << 20));  // labels in order, none skipped
 }
 
 TEST_F(ObjectBlockTest, PointValuesThatAreNotNumbers) {

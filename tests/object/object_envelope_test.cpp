@@ -1,6 +1,8 @@
 // The link between a lattice's cage keys and its host envelope: key edits
 // made in the host's own timeline (delete, undo, copy, new key) reach the
 // cage keys; the lattice's own envelope edits do not come back.
+#include <algorithm>
+
 #include "object_fixture.h"
 
 namespace {
@@ -42,6 +44,9 @@ TEST_F(ObjectEnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
   CageKey* moved = l->lastKey;
   const std::vector<double> shape = keyPoints(l, moved);
   const double label = moved->label;
+  // The lattice stands at 1 s, its cage that of the moved key.
+  l->currentTime = 1.0;
+  std::copy(shape.begin(), shape.end(), l->evalPoints);
   l->timeChanged = 0;
 
   ASSERT_TRUE(host.userDeleteKey(l->envelope, 1.0));
@@ -50,7 +55,10 @@ TEST_F(ObjectEnvelopeTest, DeleteAndUndoBringBackTheSameKey) {
   EXPECT_EQ(l->lastRemovedKey, moved);
   EXPECT_EQ(tool.count(TOOL_EVENT_ENVELOPE_EDITED), 1);
   EXPECT_EQ(instanceUpdates(), 1);
-  EXPECT_EQ(l->timeChanged, 1u);  // the cage of the current time changed
+  // The cage of the current time changed, and was made current at once:
+  // the only key left is the rest shape.
+  EXPECT_EQ(l->timeChanged, 0u);
+  EXPECT_EQ(std::vector<double>(l->evalPoints, l->evalPoints + 3 * l->pointCount), keyPoints(l, l->firstKey));
   expectMirrored();
 
   ASSERT_TRUE(host.userUndo());

@@ -52,7 +52,8 @@ TEST_F(ObjectHandlerTest, WorksWithoutTheOptionalCallbackBlocks) {
 }
 
 TEST_F(ObjectHandlerTest, NewLatticeIsABoxWithTheStartDefaults) {
-  // Drawing refreshes every lattice; this test watches the lazy refresh itself.
+  // The state create leaves, before the host evaluates the scene again
+  // (which gives the lattice its first new time) or draws it.
   host.setAutoRefresh(false);
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);

@@ -41,11 +41,14 @@ TEST_F(ObjectRefreshTest, ReadsThePlacementOnceAfterEachNewTime) {
     expectNear3(l->worldPoints + 3 * n, world, "world point");
   }
 
-  // Moved without a time change: the second message finds nothing to do.
+  // Moved, before the host evaluates the scene again: the second message
+  // finds nothing to do; the new time of the host's evaluation at the same
+  // time brings the move.
+  host.setAutoRefresh(false);
   host.placeItem(item, {7, 7, 7});
   refresh();
   expectNear3(l->itemPosition, {1, 2, 3}, "position after a second message");
-  host.setTime(0.5);
+  host.settle();
   refresh();
   expectNear3(l->itemPosition, {7, 7, 7}, "position after the next new time");
 }

@@ -126,4 +126,53 @@ TEST(ObjectScene, BoxAndScreenLatticesReloadFromASavedScene) {
   EXPECT_EQ(again, text);
 }
 
+// Keys the lattice holds at least 0.0001 s apart, that come closer as the
+// 32-bit floats of the block: 100 s and 100.000101 s, and adjacent frames
+// at 10,000 frames per second.  Every key comes back, with its own shape,
+// within the rounding of its stored time.
+TEST(ObjectScene, KeysCloseOnlyByTheRoundingOfTheirStoredTimesReload) {
+  const std::vector<std::vector<double>> timings = {{100.0, 100.000101, 101.0, 102.0},
+                                                    {0.0001, 0.0002, 0.0006, 0.0007}};
+  std::string text;
+  {
+    cwhost::Host host;
+    std::string error;
+    ASSERT_GE(host.loadModule(CAGEWARP_MODULE, &error), 0) << error;
+    for (size_t n = 0; n < timings.size(); ++n) {
+      LatticeData* l = latticeOf(host, applyLattice(host, host.addItem(cwhost::ItemKind::Null, "L" + std::to_string(n))));
+      // Keys made in the host's timeline; each key's first point tells it apart.
+      for (double time : timings[n]) ASSERT_NE(host.createKey(l->envelope, time, 0.0), 0u);
+      int32_t index = 0;
+      for (CageKey* k = l->firstKey; k != nullptr; k = k->next) k->points[0] = 10.0 + index++;
+      ASSERT_EQ(cageKeysOf(l).size(), timings[n].size() + 1);
+    }
+    ASSERT_TRUE(cwhost::saveSceneText(host, ".", &text, &error)) << error;
+  }
+  cwhost::Host host;
+  std::string error;
+  ASSERT_GE(host.loadModule(CAGEWARP_MODULE, &error), 0) << error;
+  cwhost::SceneLoadResult result;
+  ASSERT_TRUE(cwhost::loadSceneText(host, text, "keys.cws", ".", &result, &error)) << error;
+  const std::vector<uint64_t> lattices = host.instances(LWCLASS_CUSTOMOBJ_HANDLER);
+  ASSERT_EQ(lattices.size(), timings.size());
+  for (uint64_t key : lattices) {
+    const LatticeData* l = latticeOf(host, key);
+    const std::vector<double>& times = timings[host.item(l->itemID)->name == "L0" ? 0 : 1];
+    SCOPED_TRACE(host.item(l->itemID)->name);
+    EXPECT_LATTICE_SOUND(l);
+    ASSERT_EQ(cageKeysOf(l).size(), times.size() + 1);
+    const CageKey* k = l->firstKey;
+    EXPECT_EQ(k->time, 0.0);
+    EXPECT_EQ(k->points[0], 10.0);
+    int32_t index = 1;
+    for (k = k->next; k != nullptr; k = k->next, ++index) {
+      const double saved = times[static_cast<size_t>(index - 1)];
+      EXPECT_NEAR(k->time, saved, 2e-5) << index;
+      EXPECT_GE(k->time - k->prev->time, CAGE_KEY_TIME_EPSILON) << index;
+      EXPECT_EQ(k->points[0], 10.0 + index) << index;
+    }
+    EXPECT_EQ(envelopeKeysOf(host, l), cageKeysOf(l));
+  }
+}
+
 }  // namespace
