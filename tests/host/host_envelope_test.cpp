@@ -166,7 +166,9 @@ TEST_F(EnvelopeTest, PlacementChannelsCannotBeDestroyed) {
 
 TEST_F(EnvelopeTest, ThePluginsTimelineEnvelopeFollowsUserEdits) {
   // The test module mirrors nothing, but reports its envelope's events:
-  // the host delivers user edits to plug-in envelopes.
+  // the host delivers user edits to plug-in envelopes.  (Without the
+  // evaluation after each edit, whose new-time lines would come between.)
+  host.setAutoRefresh(false);
   const uint64_t key = host.applyServer(item, LWCLASS_CUSTOMOBJ_HANDLER, "Test_Custom");
   ASSERT_NE(key, 0u);
   const LWEnvelopeID test = chan->channelEnvelope(host.findChannel(group, "TestEnv"));
