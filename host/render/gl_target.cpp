@@ -24,17 +24,9 @@ struct GlTarget {
   std::string failure;      /* why it could not be made; empty when it was */
   std::string renderer;
 
-  ~GlTarget() {
-    if (context == EGL_NO_CONTEXT) return;
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context);
-    if (framebuffer != 0) glDeleteFramebuffers(1, &framebuffer);
-    if (colour != 0) glDeleteRenderbuffers(1, &colour);
-    if (depth != 0) glDeleteRenderbuffers(1, &depth);
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    eglDestroyContext(display, context);
-    eglTerminate(display);
-    eglReleaseThread();
-  }
+  // Kept until the process ends: tearing the display down at exit unloads
+  // Mesa's driver while its own exit handlers may still use it, and the
+  // process's end frees everything anyway.
 };
 
 GlTarget stTarget;

@@ -148,3 +148,26 @@ TEST(RenderRun, WritesAPicturePerViewAndFrame) {
 
 }  // namespace
 }  // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+// A host built without Mesa (the Windows cross-build) says so.
+TEST(RenderUnavailable, PicturesSayRenderingIsNotBuilt) {
+  if (cwhost::renderingAvailable()) GTEST_SKIP() << "this host renders";
+  {
+    cwhost::Host host;
+    cwhost::Image image;
+    std::string error;
+    EXPECT_FALSE(cwhost::renderViewport(host, 0, 64, 48, image, &error));
+    EXPECT_NE(error.find("rendering not built into this host"), std::string::npos) << error;
+  }
+  const std::string dir = ::testing::TempDir() + "/render_unavailable";
+  std::filesystem::remove_all(dir);
+  const CliResult r = cli({"run", writeScene(dir), "--out", dir + "/out", "--render", "top"});
+  EXPECT_EQ(r.code, cwhost::kExitFailure);
+  EXPECT_NE(r.err.find("rendering not built into this host"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace rendertest
