@@ -31,6 +31,7 @@ const LWServerTag srvtag2[] = {
 const LWServerRecord ServerDesc[] = {
     {LWCLASS_CUSTOMOBJ_HANDLER, CAGEWARP_SERVER_NAME, LatticeCustomHandler, nullptr},
     {LWCLASS_DISPLACEMENT_HANDLER, CAGEWARP_SERVER_NAME, CagewarpHandler, nullptr},
+    {LWCLASS_LAYOUT_TOOL, CAGEWARP_TOOL_SERVER_NAME, LatticeEditToolHandler, srvtag1},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
