@@ -285,6 +285,20 @@ std::string sceneText() {
   put(&out, {"preview ", range, "render ", range});
   out += "time 0\n\n";
 
+  // The viewports the pictures are taken in: through the camera (its eye,
+  // axes and the pixel size of its whole frame at 640 x 480, as the host
+  // fits them), a perspective view from above and to the side, and the
+  // front and top views.
+  out += "viewport camera\n";
+  put(&out, {"  eye ", formatDouble(kCameraPosition[0]), " ", formatDouble(kCameraPosition[1]), " ",
+             formatDouble(kCameraPosition[2]), "\n"});
+  out += "  pixel-size 0.0013020833333333333\n";
+  put(&out, {"  item ", hex(kCameraID), "\n"});
+  out += "end\n\n";
+  out += "viewport perspective\n  eye 4.5 3 -6\n  look -4.5 -3 6\n  pixel-size 0.0011\nend\n\n";
+  out += "viewport front\n  eye 0 0 0\n  pixel-size 0.0065\nend\n\n";
+  out += "viewport top\n  eye 0 0 0\n  pixel-size 0.0065\nend\n\n";
+
   put(&out, {"item camera ", hex(kCameraID), " \"Camera\"\n"});
   put(&out, {"  zoom-factor ", formatDouble(kZoomFactor), "\n"});
   put(&out, {"  resolution ", std::to_string(kResolution[0]), " ", std::to_string(kResolution[1]), "\n"});

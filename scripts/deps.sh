@@ -3,7 +3,10 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev "$@")
+# Rendering: EGL and OpenGL on Mesa's software renderer, libpng, FreeType
+# and the DejaVu font.
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+          libegl-dev libegl1-mesa-dev libgl1-mesa-dri libgl-dev libpng-dev libfreetype-dev fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

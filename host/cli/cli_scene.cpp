@@ -21,6 +21,7 @@
 #include "host/host.h"
 #include "host/files/scene_file.h"
 #include "host/cli/scene_run.h"
+#include "host/render/render.h"
 
 namespace cwhost {
 
@@ -29,7 +30,11 @@ namespace {
 const char kRunFooter[] =
     "Every object that carries a displacement handler is written once per\n"
     "frame as OUT/NAME.FRAME.obj (NAME from the item name, FRAME in at least\n"
-    "four digits), with the input mesh's polygons and weight maps.  A\n"
+    "four digits), with the input mesh's polygons and weight maps.  With\n"
+    "--render, each viewport named (top, front, perspective, camera ... as in\n"
+    "the scene file, top-2 for a second top view, or its number from 0) is\n"
+    "drawn per frame as OUT/VIEW.FRAME.png at --size pixels; --sheet adds\n"
+    "OUT/VIEW.sheet.png with every frame at a quarter of the size.  A\n"
     "progress bar is drawn on standard error when it is a terminal and the\n"
     "run takes more than half a second; a summary goes to standard output.\n"
     "exit codes: 0 success, 1 a module, the scene, a mesh or an output file\n"
@@ -132,6 +137,39 @@ class ProgressBar {
   int32_t lastFilled_ = -1;
 };
 
+// "WxH" with both sides 1 to 16384.
+bool parseSize(const std::string& text, int32_t* width, int32_t* height) {
+  const size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  const std::optional<LWFrame> w = frameNumber(std::string_view(text).substr(0, x));
+  const std::optional<LWFrame> h = frameNumber(std::string_view(text).substr(x + 1));
+  if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384) return false;
+  *width = *w;
+  *height = *h;
+  return true;
+}
+
+// The viewports of a comma-separated list, each once, in the list's order.
+bool resolveViews(const Host& host, const std::string& list, std::vector<int32_t>* views, std::string* error) {
+  size_t start = 0;
+  while (start <= list.size()) {
+    const size_t comma = std::min(list.find(',', start), list.size());
+    const std::string name = list.substr(start, comma - start);
+    start = comma + 1;
+    const int32_t view = findViewport(host, name);
+    if (view < 0) {
+      std::string names;
+      for (int32_t v = 0; v < static_cast<int32_t>(host.scene().viewports.size()); ++v)
+        names += (names.empty() ? "" : ", ") + viewportName(host, v);
+      *error = "the scene has no viewport \"" + name + "\" (" +
+               (names.empty() ? std::string("it has no viewport") : "its viewports: " + names) + ")";
+      return false;
+    }
+    if (std::find(views->begin(), views->end(), view) == views->end()) views->push_back(view);
+  }
+  return true;
+}
+
 std::string milliseconds(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f ms", seconds * 1000.0);
@@ -144,7 +182,11 @@ void printSummary(std::ostream& out, const RunOptions& options, const RunSummary
       << ", step " << options.step << "), " << s.objects << (s.objects == 1 ? " object, " : " objects, ") << s.points
       << " points per frame\n"
       << milliseconds(s.deformSeconds / frames) << " per frame deforming, " << milliseconds(s.totalSeconds / frames)
-      << " per frame with writing\n"
+      << " per frame with writing\n";
+  if (s.pictures > 0)
+    out << "rendered " << s.pictures << (s.pictures == 1 ? " picture" : " pictures") << " of " << options.renderWidth
+        << " x " << options.renderHeight << " pixels, " << milliseconds(s.renderSeconds / s.pictures) << " each\n";
+  out
       << "wrote " << s.files.size() << (s.files.size() == 1 ? " file to " : " files to ") << outDir << "\n";
 }
 
@@ -162,10 +204,10 @@ int runRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   CLI::App app{"Loads plug-in modules and a scene, steps through frames and writes every deformed object per frame.",
                "cagewarp-host run"};
   app.footer(kRunFooter);
-  std::string scenePath, frames, outDir = ".";
+  std::string scenePath, frames, outDir = ".", render, size = "640x480";
   std::vector<std::string> modules;
   int32_t step = 0;
-  bool world = false, quiet = false;
+  bool world = false, quiet = false, sheet = false;
   app.add_option("SCENE", scenePath, "the scene file")->required();
   app.add_option("-m,--module", modules, "a plug-in module to load before the scene (repeat for more)")
       ->allow_extra_args(false);
@@ -175,12 +217,27 @@ int runRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   app.add_option("-o,--out", outDir, "the folder the OBJ files go to, made when missing (default: .)");
   app.add_flag("--world", world, "write world coordinates instead of each object's own");
   app.add_flag("-q,--quiet", quiet, "print no summary");
+  app.add_option("-r,--render", render, "viewports to render per frame as PNG files, VIEW[,VIEW...]");
+  app.add_option("--size", size, "the pictures' size in pixels, WxH (default: 640x480)");
+  app.add_flag("--sheet", sheet, "with --render: also one contact sheet of all frames per viewport");
   if (const std::optional<int> code = parseArguments(app, args, "run", out, err)) return *code;
 
   RunOptions options;
   if (!frames.empty() && !parseFrames(frames, &options.first, &options.last)) {
     err << "cagewarp-host run: --frames expects A-B or A (whole frame numbers), not \"" << frames << "\"\n";
     return kExitUsage;
+  }
+  if (!parseSize(size, &options.renderWidth, &options.renderHeight)) {
+    err << "cagewarp-host run: --size expects WxH (whole numbers of pixels, 1 to 16384), not \"" << size << "\"\n";
+    return kExitUsage;
+  }
+  options.contactSheet = sheet;
+  if (!render.empty() && !renderingAvailable()) {
+    std::string why;
+    Image none;
+    writePng(none, "", &why);
+    err << "cagewarp-host run: --render: " << why << "\n";
+    return kExitFailure;
   }
   Host host;
   if (!loadModules(host, modules, "run", err)) return kExitFailure;
@@ -197,6 +254,10 @@ int runRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   options.step = step > 0 ? step : time.previewStep;
   options.outDir = outDir;
   options.world = world;
+  if (!render.empty() && !resolveViews(host, render, &options.renderViews, &error)) {
+    err << "cagewarp-host run: --render: " << error << "\n";
+    return kExitFailure;
+  }
   if (options.last < options.first) {
     err << "cagewarp-host run: the last frame (" << options.last << ") is before the first (" << options.first << ")\n";
     return kExitUsage;

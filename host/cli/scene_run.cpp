@@ -9,6 +9,7 @@
 #include <set>
 
 #include "host/files/obj_mesh.h"
+#include "host/render/render.h"
 
 namespace cwhost {
 
@@ -43,10 +44,43 @@ std::vector<std::pair<LWItemID, std::string>> runObjects(const Host& host) {
   return objects;
 }
 
-std::string frameFileName(const std::string& base, LWFrame frame) {
+namespace {
+
+std::string frameNumber(LWFrame frame) {
   char number[16];
   std::snprintf(number, sizeof number, "%04d", static_cast<int>(frame));
-  return base + "." + number + ".obj";
+  return number;
+}
+
+// Box-filtered shrink of a picture by a whole factor.
+Image shrink(const Image& in, int32_t factor) {
+  Image out;
+  out.width = std::max(1, in.width / factor);
+  out.height = std::max(1, in.height / factor);
+  out.rgba.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height) * 4);
+  for (int32_t y = 0; y < out.height; ++y)
+    for (int32_t x = 0; x < out.width; ++x)
+      for (int c = 0; c < 4; ++c) {
+        uint32_t sum = 0, n = 0;
+        for (int32_t dy = 0; dy < factor && y * factor + dy < in.height; ++dy)
+          for (int32_t dx = 0; dx < factor && x * factor + dx < in.width; ++dx, ++n)
+            sum += in.rgba[(static_cast<size_t>(y * factor + dy) * static_cast<size_t>(in.width) +
+                            static_cast<size_t>(x * factor + dx)) * 4 + static_cast<size_t>(c)];
+        out.rgba[(static_cast<size_t>(y) * static_cast<size_t>(out.width) + static_cast<size_t>(x)) * 4 +
+                 static_cast<size_t>(c)] = static_cast<uint8_t>(n > 0 ? (sum + n / 2) / n : 0);
+      }
+  return out;
+}
+
+constexpr int32_t kSheetShrink = 4;   // contact-sheet pictures are this many times smaller
+constexpr int32_t kSheetColumns = 7;
+
+}  // namespace
+
+std::string frameFileName(const std::string& base, LWFrame frame) { return base + "." + frameNumber(frame) + ".obj"; }
+
+std::string pictureFileName(const std::string& view, LWFrame frame) {
+  return view + "." + frameNumber(frame) + ".png";
 }
 
 bool runFrames(Host& host, const RunOptions& options, const RunProgress& progress, RunSummary* summary,
@@ -78,6 +112,15 @@ bool runFrames(Host& host, const RunOptions& options, const RunProgress& progres
   for (const auto& [id, base] : objects) s.points += static_cast<int64_t>(host.item(id)->mesh->points.size());
 
   using Clock = std::chrono::steady_clock;
+  for (int32_t view : options.renderViews)
+    if (viewportName(host, view).empty()) {
+      *why = "no viewport " + std::to_string(view) + " to render";
+      return false;
+    }
+  // Pictures for the contact sheets, per view, and their captions.
+  std::vector<std::vector<Image>> sheets(options.renderViews.size());
+  std::vector<std::string> captions;
+
   const Clock::time_point start = Clock::now();
   const bool autoRefresh = host.autoRefresh();
   host.setAutoRefresh(false);
@@ -98,9 +141,35 @@ bool runFrames(Host& host, const RunOptions& options, const RunProgress& progres
       }
       s.files.push_back(path);
     }
+    const Clock::time_point renderStart = Clock::now();
+    for (size_t v = 0; v < options.renderViews.size() && ok; ++v) {
+      const int32_t view = options.renderViews[v];
+      Image picture;
+      const std::string name = viewportName(host, view);
+      const std::string path =
+          (std::filesystem::path(options.outDir) / pictureFileName(name, static_cast<LWFrame>(frame))).string();
+      ok = renderViewport(host, view, options.renderWidth, options.renderHeight, picture, why) &&
+           writePng(picture, path, why);
+      if (!ok) {
+        if (why->find(name) == std::string::npos) *why = "viewport " + name + ": " + *why;
+        break;
+      }
+      s.files.push_back(path);
+      ++s.pictures;
+      if (options.contactSheet) sheets[v].push_back(shrink(picture, kSheetShrink));
+    }
+    if (options.contactSheet) captions.push_back("frame " + std::to_string(frame));
+    s.renderSeconds += std::chrono::duration<double>(Clock::now() - renderStart).count();
     if (!ok) break;
     ++s.frames;
     if (progress) progress(s.frames, total);
+  }
+  for (size_t v = 0; v < sheets.size() && ok && options.contactSheet; ++v) {
+    Image sheet;
+    const std::string path =
+        (std::filesystem::path(options.outDir) / (viewportName(host, options.renderViews[v]) + ".sheet.png")).string();
+    ok = makeContactSheet(sheets[v], captions, kSheetColumns, sheet, why) && writePng(sheet, path, why);
+    if (ok) s.files.push_back(path);
   }
   host.setAutoRefresh(autoRefresh);
   s.totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();

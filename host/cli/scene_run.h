@@ -1,7 +1,8 @@
 /*
  * scene_run.h -- running a loaded scene through its frames: the host moves
  * to each frame, every object carrying a displacement handler is deformed,
- * and its deformed mesh is written as an OBJ file per frame.
+ * and its deformed mesh is written as an OBJ file per frame; the viewports
+ * asked for are rendered as PNG files beside them.
  */
 #ifndef CAGEWARP_HOST_SCENE_RUN_H
 #define CAGEWARP_HOST_SCENE_RUN_H
@@ -22,6 +23,9 @@ struct RunOptions {
   LWFrame step = 1;         /* frames between runs, at least 1 */
   std::string outDir = "."; /* where the OBJ files go; made when missing */
   bool world = false;       /* write world coordinates instead of the object's own */
+  std::vector<int32_t> renderViews;  /* viewports to render per frame (VIEW.FRAME.png), none by default */
+  int32_t renderWidth = 640, renderHeight = 480; /* their size, pixels */
+  bool contactSheet = false; /* also VIEW.sheet.png: every frame at a quarter of the size */
 };
 
 struct RunSummary {
@@ -29,6 +33,8 @@ struct RunSummary {
   int32_t objects = 0;            /* objects written per frame */
   int64_t points = 0;             /* points deformed per frame, all objects */
   double deformSeconds = 0.0;     /* time spent moving to frames and deforming, all frames */
+  double renderSeconds = 0.0;     /* time spent rendering pictures, all frames and views */
+  int32_t pictures = 0;           /* pictures rendered */
   double totalSeconds = 0.0;      /* the same with the files written */
   std::vector<std::string> files; /* every file written, in order */
 };
@@ -46,10 +52,15 @@ std::vector<std::pair<LWItemID, std::string>> runObjects(const Host& host);
  * least four digits (Ball.0007.obj, Ball.-003.obj). */
 std::string frameFileName(const std::string& base, LWFrame frame);
 
+/* The picture of one viewport at one frame: VIEW.FRAME.png, the frame as
+ * in frameFileName (camera.0007.png). */
+std::string pictureFileName(const std::string& view, LWFrame frame);
+
 /* Runs the frames first, first + step, ... up to last.  Auto refresh is off
  * during the run (nothing is drawn) and restored after.  Returns false with
  * the reason in *error (bad range or step, a folder or file that cannot be
- * written); the files written before a failure stay. */
+ * written, a viewport that cannot be rendered); the files written before a
+ * failure stay. */
 bool runFrames(Host& host, const RunOptions& options, const RunProgress& progress, RunSummary* summary,
                std::string* error);
 

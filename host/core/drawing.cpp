@@ -1,6 +1,7 @@
 // Drawing: the recording drawing access handed to custom-object handlers
 // and to the active tool, once per viewport.
 #include <cstring>
+#include <memory>
 
 #include "host/core/internal.h"
 
@@ -43,8 +44,19 @@ void setColor(void* d, const float rgba[4]) {
 void setPattern(void* d, int32_t pattern) {
   if (DrawContext* ctx = contextOf(d)) ctx->state.pattern = pattern;
 }
+// Textures above this many texels a side (64 MB of pixels) are refused:
+// drawing goes on untextured, as after setTexture(0, null).
+constexpr int32_t kMaxTextureSize = 4096;
+
 void setTexture(void* d, int32_t size, const uint8_t* rgba) {
-  if (DrawContext* ctx = contextOf(d)) ctx->state.textured = size > 0 && rgba != nullptr;
+  DrawContext* ctx = contextOf(d);
+  if (ctx == nullptr) return;
+  DrawPrimitive& s = ctx->state;
+  s.textured = size > 0 && size <= kMaxTextureSize && rgba != nullptr;
+  s.textureSize = s.textured ? size : 0;
+  s.texture = s.textured ? std::make_shared<const std::vector<uint8_t>>(
+                               rgba, rgba + static_cast<size_t>(size) * static_cast<size_t>(size) * 4)
+                         : nullptr;
 }
 void setUVs(void* d, const double uv0[2], const double uv1[2], const double uv2[2], const double uv3[2]) {
   DrawContext* ctx = contextOf(d);
@@ -118,6 +130,7 @@ void Host::drawInto(int32_t viewport, Instance* inst) {
   ctx.state.viewport = viewport;
   ctx.state.item = inst->item;
   ctx.state.instance = inst->key;
+  ctx.state.overAll = (flags & LWCOF_NO_DEPTH_BUFFER) != 0;
   ctx.csysItem = inst->item;
   handler.evaluate(inst->instance, &ctx.access);
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,12 @@ struct DrawPrimitive {
   std::array<float, 4> color{1, 1, 1, 1};
   int32_t pattern = 0;         /* LWLPAT_ */
   uint32_t drawMode = 0;       /* LWDRAWMODE_ bits */
-  bool textured = false;
+  bool overAll = false;        /* the handler's flags asked to be drawn over everything (LWCOF_NO_DEPTH_BUFFER) */
+  bool textured = false;       /* a texture was set: triangles and quads are textured with it */
+  int32_t textureSize = 0;     /* texels a side; 0 when not textured */
+  /* textureSize x textureSize RGBA bytes, rows from the top, as the plug-in
+   * handed them over; shared by every primitive drawn with that texture. */
+  std::shared_ptr<const std::vector<uint8_t>> texture;
   std::array<std::array<double, 2>, 4> uvs{};
   std::string text;
   int32_t justify = 0;
