@@ -154,6 +154,11 @@ class Host {
    * answer is given (1 unless set). */
   void scriptAnswer(int32_t answer) { answers_.push_back(answer); }
   void setDefaultAnswer(int32_t answer) { defaultAnswer_ = answer; }
+  /* Asked for a question when no scripted answer is queued: given the
+   * question (kind, title, texts; answer not yet set), returns the answer in
+   * that kind's codes, or nullopt for the default answer. */
+  using QuestionHandler = std::function<std::optional<int32_t>(const MessageRecord& question)>;
+  void setQuestionHandler(QuestionHandler handler) { questionHandler_ = std::move(handler); }
 
   /* Called for every blocking panel open (LWPANF_BLOCKING, xpanel post):
    * fill its controls as a user would and return 1 (OK) or 0 (Cancel).
@@ -355,7 +360,8 @@ class Host {
   std::string toolHelp(const LWToolEvent& event);
   /* A tool event for a pointer at pixel (px, py) of a viewport, pressed at
    * (pressX, pressY): raw positions on the view plane (orthographic) or at
-   * unit depth along the sight ray (perspective). */
+   * unit depth along the sight ray (perspective); the screen axes point
+   * right and up and are one pixel long at the depth of the raw position. */
   LWToolEvent makeToolEvent(int32_t viewport, int32_t px, int32_t py, int32_t pressX, int32_t pressY,
                             uint32_t flags = 0) const;
 
@@ -413,6 +419,7 @@ class Host {
   void pressControl(LWControlID id);
   void userSetControlInt(LWControlID id, int32_t value);
   void userSetControlFloat(LWControlID id, double value);
+  void userSetControlText(LWControlID id, const std::string& text);
   void panelClick(LWPanelID id, uint32_t qualifiers, int32_t x, int32_t y);
   int32_t panelKey(LWPanelID id, uint32_t key);
   /* The user closes the window: close callback, then closed. */
@@ -459,6 +466,7 @@ class Host {
   bool autoRefresh_ = true;
   std::deque<int32_t> answers_;
   int32_t defaultAnswer_ = 1;
+  QuestionHandler questionHandler_;
   std::function<int32_t(LWPanelID)> blockingPanel_;
   std::function<int32_t(LWXPanelID)> blockingXPanel_;
 

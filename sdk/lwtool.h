@@ -50,8 +50,10 @@ typedef struct LWToolEvent {
   double deltaRaw[3];   /* world movement since the press, at the same depth */
   double position[3];   /* posRaw after the host's snapping and constraints */
   double delta[3];      /* deltaRaw after the host's snapping and constraints */
-  double screenAxisX[3];/* unit world direction of the viewport's right (screen X) */
-  double screenAxisY[3];/* unit world direction of the viewport's up (screen Y) */
+  double screenAxisX[3];/* world direction of the viewport's right (screen X), as long as
+                           one pixel at the depth of posRaw (orthographic: on the view
+                           plane), so that its length gives the tool its pixel size */
+  double screenAxisY[3];/* the same for the viewport's up (screen Y) */
   int32_t dx;           /* pointer movement since the press, pixels, right positive */
   int32_t dy;           /* pointer movement since the press, pixels, down positive */
   int32_t px;           /* pointer position in the viewport, pixels from its left edge */

@@ -24,6 +24,8 @@ const char kUsage[] =
     "  run SCENE      run a scene through its frames and write the deformed\n"
     "                 objects (--module MODULE, --frames A-B, --out DIR)\n"
     "  save SCENE OUT load a scene and save it again\n"
+    "  play SCENE     play a script of user actions against a scene\n"
+    "                 (--module MODULE, --script FILE, --out DIR)\n"
     "  help           show this text (also --help, -h)\n"
     "\n"
     "Run 'cagewarp-host COMMAND --help' for a command's own help.\n"
@@ -102,6 +104,7 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   if (command == "info") return runInfo(args, out, err);
   if (command == "run") return runRunCommand(args, out, err, &err == &std::cerr && stderrIsTerminal());
   if (command == "save") return runSaveCommand(args, out, err);
+  if (command == "play") return runPlayCommand(args, out, err);
   err << "cagewarp-host: unknown command \"" << command << "\"\n" << kUsage;
   return kExitUsage;
 }

@@ -22,6 +22,7 @@
 #include "host/files/scene_file.h"
 #include "host/cli/scene_run.h"
 #include "host/render/render.h"
+#include "host/script/script_run.h"
 
 namespace cwhost {
 
@@ -185,10 +186,21 @@ void printSummary(std::ostream& out, const RunOptions& options, const RunSummary
       << " per frame with writing\n";
   if (s.pictures > 0)
     out << "rendered " << s.pictures << (s.pictures == 1 ? " picture" : " pictures") << " of " << options.renderWidth
-        << " x " << options.renderHeight << " pixels, " << milliseconds(s.renderSeconds / s.pictures) << " each\n";
+        << " x " << options.renderHeight << " pixels, " << milliseconds(s.renderSeconds / s.pictures)
+        << " each with its PNG file\n";
   out
       << "wrote " << s.files.size() << (s.files.size() == 1 ? " file to " : " files to ") << outDir << "\n";
 }
+
+const char kPlayFooter[] =
+    "Plays SCRIPT, a text file of user actions and expectations, one a line\n"
+    "(docs/scripts.md), against the loaded scene.  Files the script writes\n"
+    "(render, write-obj, save) go to OUT when their paths are relative.  The\n"
+    "script is read whole first: a line that does not parse stops it before\n"
+    "anything runs.  Playing stops at the first line that fails, naming it as\n"
+    "SCRIPT:LINE on standard error.\n"
+    "exit codes: 0 every line ran and every expectation was met, 1 a module,\n"
+    "the scene or the script failed (the line on standard error), 2 wrong usage";
 
 }  // namespace
 
@@ -233,10 +245,7 @@ int runRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
   }
   options.contactSheet = sheet;
   if (!render.empty() && !renderingAvailable()) {
-    std::string why;
-    Image none;
-    writePng(none, "", &why);
-    err << "cagewarp-host run: --render: " << why << "\n";
+    err << "cagewarp-host run: --render: rendering not built into this host\n";
     return kExitFailure;
   }
   Host host;
@@ -305,6 +314,51 @@ int runSaveCommand(const std::vector<std::string>& args, std::ostream& out, std:
   if (!saveScene(host, outPath, &error)) {
     err << "cagewarp-host save: " << error << "\n";
     return kExitFailure;
+  }
+  return kExitOk;
+}
+
+int runPlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Loads plug-in modules and a scene, then plays a script of user actions against it.",
+               "cagewarp-host play"};
+  app.footer(kPlayFooter);
+  std::string scenePath, scriptPath, outDir = ".";
+  std::vector<std::string> modules;
+  bool quiet = false, trace = false;
+  app.add_option("SCENE", scenePath, "the scene file")->required();
+  app.add_option("-m,--module", modules, "a plug-in module to load before the scene (repeat for more)")
+      ->allow_extra_args(false);
+  app.add_option("-s,--script", scriptPath, "the script to play")->required();
+  app.add_option("-o,--out", outDir, "the folder written files go to, made when missing (default: .)");
+  app.add_flag("-q,--quiet", quiet, "print no summary");
+  app.add_flag("--trace", trace, "print each line as it runs");
+  if (const std::optional<int> code = parseArguments(app, args, "play", out, err)) return *code;
+
+  Script script;
+  std::string error;
+  if (!readScript(scriptPath, &script, &error)) {
+    err << "cagewarp-host play: " << error << "\n";
+    return kExitFailure;
+  }
+  Host host;
+  if (!loadModules(host, modules, "play", err)) return kExitFailure;
+  if (!loadScene(host, scenePath, nullptr, &error)) {
+    err << "cagewarp-host play: " << error << "\n";
+    return kExitFailure;
+  }
+  PlayOptions options;
+  options.outDir = outDir;
+  options.trace = trace ? &out : nullptr;
+  PlayReport report;
+  if (!playScript(host, script, options, &report, &error)) {
+    err << error << "\n";
+    if (report.failedLine > 0) err << "cagewarp-host play: stopped at line " << report.failedLine << "\n";
+    return kExitFailure;
+  }
+  if (!quiet) {
+    out << "played " << scriptPath << ": " << report.actions << (report.actions == 1 ? " line, " : " lines, ")
+        << report.expectations << (report.expectations == 1 ? " expectation" : " expectations") << " met\n";
+    for (const std::string& file : report.files) out << "wrote " << file << "\n";
   }
   return kExitOk;
 }

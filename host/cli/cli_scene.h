@@ -1,5 +1,5 @@
 /*
- * cli_scene.h -- the scene subcommands of cagewarp-host: "run" and "save".
+ * cli_scene.h -- the scene subcommands of cagewarp-host: "run", "save" and "play".
  * Each takes the arguments after its own name and returns a CliExit code.
  */
 #ifndef CAGEWARP_HOST_CLI_SCENE_H
@@ -18,6 +18,10 @@ int runRunCommand(const std::vector<std::string>& args, std::ostream& out, std::
 
 /* save SCENE OUT [--module MODULE]...  (OUT "-" writes to out). */
 int runSaveCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+/* play SCENE --script FILE [--module MODULE]... [--out DIR] [--quiet]
+ *      [--trace]. */
+int runPlayCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 /* Whether the process's standard error is a terminal. */
 bool stderrIsTerminal();

@@ -28,8 +28,15 @@ class Host::OperationScope {
 struct Host::Internal {
   static std::vector<MessageRecord>& messages(Host& h) { return h.messages_; }
   static std::vector<UpdateRecord>& updates(Host& h) { return h.updates_; }
-  static int32_t nextAnswer(Host& h) {
-    if (h.answers_.empty()) return h.defaultAnswer_;
+  // The answer to a question: the next scripted one, else the question
+  // handler's, else the default.
+  static int32_t nextAnswer(Host& h, const MessageRecord& question) {
+    if (h.answers_.empty()) {
+      if (h.questionHandler_) {
+        if (const std::optional<int32_t> answer = h.questionHandler_(question)) return *answer;
+      }
+      return h.defaultAnswer_;
+    }
     const int32_t answer = h.answers_.front();
     h.answers_.pop_front();
     return answer;

@@ -567,9 +567,10 @@ void recordMessage(MessageRecord::Kind kind, const char* a, const char* b) {
 int32_t recordQuestion(MessageRecord::Kind kind, const char* title, const char* a, const char* b) {
   Host* h = H();
   if (h == nullptr) return 0;
-  const int32_t answer = Host::Internal::nextAnswer(*h);
-  Host::Internal::messages(*h).push_back(MessageRecord{kind, text(title), text(a), text(b), answer});
-  return answer;
+  MessageRecord question{kind, text(title), text(a), text(b), 0};
+  question.answer = Host::Internal::nextAnswer(*h, question);
+  Host::Internal::messages(*h).push_back(question);
+  return question.answer;
 }
 void msgInfo(const char* a, const char* b) { recordMessage(MessageRecord::Kind::Info, a, b); }
 void msgError(const char* a, const char* b) { recordMessage(MessageRecord::Kind::Error, a, b); }

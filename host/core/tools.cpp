@@ -135,11 +135,21 @@ LWToolEvent Host::makeToolEvent(int32_t viewport, int32_t px, int32_t py, int32_
   };
   const Vec3 now = rawAt(px, py);
   const Vec3 press = rawAt(pressX, pressY);
+  // The screen axes are one pixel long at the depth of posRaw: a tool takes
+  // its pixel size from their length (divided by that depth in perspective
+  // views), so one pixel of pointer movement is one axis length of world
+  // movement there.  Orthographic views have one pixel size everywhere.
+  double depth = 1.0;
+  if (!orthographic(vp.type)) {
+    depth = 0.0;
+    for (int i = 0; i < 3; ++i) depth += (now[i] - vp.eye[i]) * vp.forward[i];
+  }
+  const double pixel = vp.pixelSize * depth;
   for (int i = 0; i < 3; ++i) {
     event.posRaw[i] = event.position[i] = now[i];
     event.deltaRaw[i] = event.delta[i] = now[i] - press[i];
-    event.screenAxisX[i] = vp.right[i];
-    event.screenAxisY[i] = vp.up[i];
+    event.screenAxisX[i] = vp.right[i] * pixel;
+    event.screenAxisY[i] = vp.up[i] * pixel;
   }
   event.dx = px - pressX;
   event.dy = py - pressY;

@@ -418,6 +418,11 @@ void Host::userSetControlFloat(LWControlID id, double value) {
   pressControl(id);
 }
 
+void Host::userSetControlText(LWControlID id, const std::string& text) {
+  cSetText(id, text.c_str());
+  pressControl(id);
+}
+
 void Host::panelClick(LWPanelID id, uint32_t qualifiers, int32_t x, int32_t y) {
   OperationScope scope(*this);
   Panel* p = panel(id);

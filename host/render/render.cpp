@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "host/host.h"
 #include "host/render/gl_target.h"
 #include "host/render/view_draw.h"
@@ -33,7 +35,15 @@ bool renderViewport(Host& host, int32_t viewport, int32_t width, int32_t height,
     why = "viewport " + std::to_string(viewport) + " went away while the scene was drawn";
     return false;
   }
-  const ViewFrame frame = makeViewFrame(host, host.scene().viewports[static_cast<size_t>(viewport)]);
+  const Viewport& view = host.scene().viewports[static_cast<size_t>(viewport)];
+  const auto finite = [](const Vec3& v) { return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]); };
+  if (!(view.pixelSize > 0 && std::isfinite(view.pixelSize)) || !finite(view.eye) || !finite(view.right) ||
+      !finite(view.up) || !finite(view.forward)) {
+    why = "viewport " + std::to_string(viewport) + " (" + viewportName(host, viewport) +
+          ") has no usable view: its pixel size must be above 0 and its eye and axes finite";
+    return false;
+  }
+  const ViewFrame frame = makeViewFrame(host, view);
   if (!bindRenderTarget(frame.view.width, frame.view.height, &why)) return false;
   loadViewProjection(frame);
   drawBackground();

@@ -23,6 +23,9 @@ struct Font {
 
 Font stFont;
 
+// Text is cut after this many pixels: wider than any picture.
+constexpr int32_t kMaxTextWidth = 16384;
+
 bool openFont(std::string* why) {
   Font& f = stFont;
   if (!f.tried) {
@@ -99,6 +102,7 @@ bool setText(const std::string& text, TextBitmap& out, std::string* error) {
   for (size_t i = 0; i < text.size();) {
     const uint32_t cp = nextCodePoint(text, i);
     if (cp < 0x20 || cp == 0x7F) continue;
+    if (pen > kMaxTextWidth) break;  // the rest could never be seen
     if (FT_Load_Char(face, cp, FT_LOAD_DEFAULT) != 0) continue;
     placed.push_back({cp, pen});
     pen += static_cast<int32_t>((face->glyph->advance.x + 32) >> 6);

@@ -196,6 +196,11 @@ bool drawPrimitives(const Host& host, const ViewFrame& frame, const std::vector<
     const CoordFrame coords = coordFrame(host, frame, prim);
     v.clear();
     for (const Vec3& p : prim.points) v.push_back(toViewSpace(frame, coords.place.apply(p)));
+    // A point at no real place (NaN, infinity) draws nothing.
+    if (!std::all_of(v.begin(), v.end(), [](const Vec3& p) {
+          return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+        }))
+      continue;
     applyState(prim);
     switch (prim.kind) {
       case DrawPrimitive::Kind::Point:

@@ -122,7 +122,7 @@ void drawGroundGrid(const ViewFrame& frame) {
   }
   const double firstA = std::ceil(lowA / spacing), lastA = std::floor(highA / spacing);
   const double firstB = std::ceil(lowB / spacing), lastB = std::floor(highB / spacing);
-  if (lastA - firstA > 2 * kMaxGridLines || lastB - firstB > 2 * kMaxGridLines) return;
+  if (!(lastA - firstA <= 2 * kMaxGridLines && lastB - firstB <= 2 * kMaxGridLines)) return;
 
   glDisable(GL_BLEND);
   glDisable(GL_TEXTURE_2D);
@@ -144,8 +144,10 @@ void drawGroundGrid(const ViewFrame& frame) {
     glVertex3d(vp[0], vp[1], vp[2]);
     glVertex3d(vq[0], vq[1], vq[2]);
   };
-  for (double i = firstA; i <= lastA; ++i) line(b, i * spacing, lowB, highB);
-  for (double i = firstB; i <= lastB; ++i) line(a, i * spacing, lowA, highA);
+  // Counted, not stepped through doubles: far from the origin a step of 1
+  // would not change the value.
+  for (int32_t k = 0; k <= static_cast<int32_t>(lastA - firstA); ++k) line(b, (firstA + k) * spacing, lowB, highB);
+  for (int32_t k = 0; k <= static_cast<int32_t>(lastB - firstB); ++k) line(a, (firstB + k) * spacing, lowA, highA);
   glEnd();
   glDepthMask(GL_TRUE);
 }

@@ -39,6 +39,8 @@ file(GLOB_RECURSE sdk_files ${ROOT}/sdk/*.h)
 scan("${sdk_files}" "[\"<](host|module|lattice|object|deformer|tool|tests)/" "sdk/ includes only itself")
 
 set(test_modules ${ROOT}/tests/host/test_module.cpp ${ROOT}/tests/host/bad_module.cpp)
+file(GLOB picture_modules ${ROOT}/tests/render/*_module.cpp)
+list(APPEND test_modules ${picture_modules})
 scan("${test_modules}" "[\"<](host|module|lattice|object|deformer|tool)/" "test modules include only sdk/")
 
 list(LENGTH plugin_files plugin_count)

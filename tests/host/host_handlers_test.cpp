@@ -340,8 +340,12 @@ TEST_F(HostTest, ToolEventsReachTheToolInOrder) {
   host.toolUp(host.makeToolEvent(0, 330, 235, 320, 240));
   EXPECT_EQ(host.toolHelp(press), "Test tool");
   host.toolEvent(LWT_EVENT_RESET);
-  const std::vector<std::string> expected = {"tool activated", "tool down 0 0 0 0", "tool move 10 -5",
-                                             "tool up 10 -5", "tool event 1"};
+  // Each event the tool marks dirty is followed by a redraw, the tool's
+  // drawing included.
+  const std::vector<std::string> expected = {"tool activated",     "tool draw 0",
+                                             "tool down 0 0 0 0 at 320 240", "tool draw 0",
+                                             "tool move 10 -5 0 at 330 235", "tool draw 0",
+                                             "tool up 10 -5 0 at 330 235",   "tool event 1"};
   EXPECT_EQ(log(), expected);
   // The dirty tool made the host redraw: the tool drew in viewport 0.
   bool drewTool = false;
@@ -351,7 +355,8 @@ TEST_F(HostTest, ToolEventsReachTheToolInOrder) {
   EXPECT_EQ(host.toolDown(host.makeToolEvent(0, 1, 1, 1, 1, LWTOOLF_ALT_BUTTON)), 0);
   host.toolMove(press);
   host.toolUp(press);
-  EXPECT_EQ(log().back(), "tool down 0 0 8 0");
+  EXPECT_EQ(log().back(), "tool draw 0");
+  EXPECT_TRUE(logged("tool down 0 0 8 0 at 1 1"));
   ASSERT_TRUE(host.command("ChangeTool"));
   EXPECT_EQ(log().back(), "tool done");
   EXPECT_FALSE(host.toolActive());
@@ -378,6 +383,50 @@ TEST_F(HostTest, ToolEventGeometryInPerspectiveAndTopViews) {
   const LWToolEvent p = host.makeToolEvent(0, 320, 240, 320, 240);
   // Perspective: the centre pixel lies at unit depth on the view axis.
   EXPECT_NEAR(p.posRaw[2], -9.0, 1e-12);
+}
+
+// A tool takes its pixel size from the length of the event's screen axes
+// (divided by the depth of the raw position in perspective views), and
+// moves things by whole axes per pixel: one pixel of pointer movement must
+// move the raw position by exactly one axis, in every kind of view.
+TEST_F(HostTest, ToolEventScreenAxesAreOnePixelLongAtTheRawDepth) {
+  cwhost::Viewport front;
+  front.type = LWVIEW_FRONT;
+  front.eye = {0, 0, 50};
+  front.right = {-1, 0, 0};
+  front.up = {0, 1, 0};
+  front.forward = {0, 0, -1};
+  front.pixelSize = 0.025;
+  host.scene().viewports.push_back(front);
+  cwhost::Viewport tilted;  // a perspective view looking down at an angle
+  tilted.eye = {3, 4, -5};
+  const double c = std::sqrt(0.5);
+  tilted.right = {1, 0, 0};
+  tilted.up = {0, c, c};
+  tilted.forward = {0, -c, c};
+  tilted.pixelSize = 0.0015;
+  host.scene().viewports.push_back(tilted);
+  for (int32_t view = 0; view < 3; ++view) {
+    const cwhost::Viewport& vp = host.scene().viewports[static_cast<size_t>(view)];
+    const LWToolEvent e = host.makeToolEvent(view, 100, 70, 100, 70);
+    const LWToolEvent right = host.makeToolEvent(view, 101, 70, 100, 70);
+    const LWToolEvent down = host.makeToolEvent(view, 100, 71, 100, 70);
+    double depth = 1.0;
+    if (view != 1) {
+      depth = 0.0;
+      for (int i = 0; i < 3; ++i) depth += (e.posRaw[i] - vp.eye[i]) * vp.forward[i];
+    }
+    double lengthX = 0.0, lengthY = 0.0;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(right.posRaw[i] - e.posRaw[i], e.screenAxisX[i], 1e-12) << "view " << view << " axis " << i;
+      EXPECT_NEAR(e.posRaw[i] - down.posRaw[i], e.screenAxisY[i], 1e-12) << "view " << view << " axis " << i;
+      lengthX += e.screenAxisX[i] * e.screenAxisX[i];
+      lengthY += e.screenAxisY[i] * e.screenAxisY[i];
+    }
+    // What the tool derives: the viewport's own pixel size.
+    EXPECT_NEAR(std::sqrt(lengthX) / depth, vp.pixelSize, 1e-15) << "view " << view;
+    EXPECT_NEAR(std::sqrt(lengthY) / depth, vp.pixelSize, 1e-15) << "view " << view;
+  }
 }
 
 TEST_F(HostTest, RefusedToolShowsItsMessageAndStaysInactive) {

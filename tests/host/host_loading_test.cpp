@@ -29,7 +29,7 @@ TEST(HostLoading, ReadsTheServerTableWithItsTags) {
   const cwhost::Module& module = host.modules()[0];
   EXPECT_EQ(module.sysSync, LWMODULE_SYNC);
   EXPECT_EQ(module.sysVersion, LWMODULE_VERSION);
-  ASSERT_EQ(module.servers.size(), 10u);
+  ASSERT_EQ(module.servers.size(), 11u);
   EXPECT_EQ(module.servers[0].className, "CustomObjHandler");
   EXPECT_EQ(module.servers[0].name, "Test_Custom");
   EXPECT_EQ(module.servers[1].className, "CustomObjInterface");
@@ -87,7 +87,7 @@ TEST(HostCli, InfoListsTheServers) {
   EXPECT_EQ(cwhost::runCli(3, argv, out, err), cwhost::kExitOk) << err.str();
   const std::string text = out.str();
   EXPECT_NE(text.find("sync:    0x04121994"), std::string::npos) << text;
-  EXPECT_NE(text.find("servers: 10"), std::string::npos) << text;
+  EXPECT_NE(text.find("servers: 11"), std::string::npos) << text;
   EXPECT_NE(text.find("6. LayoutTool \"Test_Tool\""), std::string::npos) << text;
   EXPECT_NE(text.find("tag 0x00010000 \"Test Tool\""), std::string::npos) << text;
   EXPECT_TRUE(err.str().empty());

@@ -378,32 +378,70 @@ int32_t activateDispFail(int32_t version, LWGlobalFunc* global, void* local, voi
 
 // ---------------------------------------------------------------- tool
 
+// The tool keeps a classic panel "Test Tool" open while it is active: a
+// "Reset" button, a "Radius" slider (0 to 100) and a "Shape" list, and
+// background clicks; each reports what it got.
 struct ToolState {
   int32_t dirty;
   double lastPos[3];
+  LWPanelID panel;
 } stTool;
 
-void toolDone(LWInstance) { say("tool done"); }
+void toolReset(LWControlID, void*) { say("tool reset"); }
+void toolRadius(LWControlID control, void*) {
+  if (const LWPanelFuncs* pf = service<LWPanelFuncs>(LWPANELFUNCS_GLOBAL)) say("tool radius %d", pf->getInt(control));
+}
+void toolShape(LWControlID control, void*) {
+  if (const LWPanelFuncs* pf = service<LWPanelFuncs>(LWPANELFUNCS_GLOBAL)) say("tool shape %d", pf->getInt(control));
+}
+void toolPanelMouse(LWPanelID, void*, uint32_t qualifiers, int32_t x, int32_t y) {
+  say("tool click %u %d %d", qualifiers, x, y);
+}
+
+void toolDone(LWInstance) {
+  if (const LWPanelFuncs* pf = service<LWPanelFuncs>(LWPANELFUNCS_GLOBAL))
+    if (stTool.panel != nullptr) pf->destroy(stTool.panel);
+  stTool.panel = nullptr;
+  say("tool done");
+}
 void toolDraw(LWInstance, const LWCustomObjAccess* access) {
   const double origin[3] = {0, 0, 0};
   access->line(access->dispData, origin, stTool.lastPos, LWCSYS_WORLD);
+  say("tool draw %d", access->view);
   stTool.dirty = 0;
 }
 const char* toolHelp(LWInstance, const LWToolEvent*) { return "Test tool"; }
 int32_t toolDirty(LWInstance) { return stTool.dirty; }
 int32_t toolDown(LWInstance, const LWToolEvent* e) {
-  say("tool down %d %d %u %d", e->dx, e->dy, e->flags, e->portNumber);
+  say("tool down %d %d %u %d at %d %d", e->dx, e->dy, e->flags, e->portNumber, e->px, e->py);
   std::memcpy(stTool.lastPos, e->posRaw, sizeof stTool.lastPos);
   stTool.dirty = LWT_DIRTY_WIREFRAME;
   return (e->flags & LWTOOLF_ALT_BUTTON) != 0 ? 0 : 1;  // the right button is not taken
 }
 void toolMove(LWInstance, const LWToolEvent* e) {
-  say("tool move %d %d", e->dx, e->dy);
+  say("tool move %d %d %u at %d %d", e->dx, e->dy, e->flags, e->px, e->py);
   std::memcpy(stTool.lastPos, e->posRaw, sizeof stTool.lastPos);
   stTool.dirty = LWT_DIRTY_WIREFRAME;
 }
-void toolUp(LWInstance, const LWToolEvent* e) { say("tool up %d %d", e->dx, e->dy); }
+void toolUp(LWInstance, const LWToolEvent* e) { say("tool up %d %d %u at %d %d", e->dx, e->dy, e->flags, e->px, e->py); }
 void toolEvent(LWInstance, int32_t code) { say("tool event %d", code); }
+
+void openToolPanel() {
+  const LWPanelFuncs* pf = service<LWPanelFuncs>(LWPANELFUNCS_GLOBAL);
+  if (pf == nullptr || stTool.panel != nullptr) return;
+  stTool.panel = pf->create("Test Tool", &stTool);
+  static const char* const kShapes[] = {"Round", "Square", nullptr};
+  LWPanelControlDesc slider{};
+  slider.minValue = 0;
+  slider.maxValue = 100;
+  LWPanelControlDesc shapes{};
+  shapes.items = kShapes;
+  pf->setEvent(pf->addControl(stTool.panel, "ButtonControl", nullptr, "Reset"), toolReset, nullptr);
+  pf->setEvent(pf->addControl(stTool.panel, "HSlideControl", &slider, "Radius"), toolRadius, nullptr);
+  pf->setEvent(pf->addControl(stTool.panel, "PopDownControl", &shapes, "Shape"), toolShape, nullptr);
+  pf->setMouseFunc(stTool.panel, toolPanelMouse);
+  pf->open(stTool.panel, LWPANF_MOUSETRAP);
+}
 
 int32_t activateTool(int32_t version, LWGlobalFunc* global, void* local, void*) {
   if (version != LWLAYOUT_TOOL_VERSION) return LWAFUNC_BADVERSION;
@@ -418,6 +456,8 @@ int32_t activateTool(int32_t version, LWGlobalFunc* global, void* local, void*) 
   tool->tool->move = toolMove;
   tool->tool->up = toolUp;
   tool->tool->event = toolEvent;
+  stTool.panel = nullptr;
+  openToolPanel();
   say("tool activated");
   return LWAFUNC_OK;
 }
@@ -439,6 +479,43 @@ int32_t activateGeneric(int32_t version, LWGlobalFunc* global, void* local, void
   const int32_t applied = generic->evaluate(generic->data, "ApplyServer CustomObjHandler Test_Custom");
   const int32_t bad = generic->evaluate(generic->data, "NoSuchCommand 1");
   say("generic %d %d %d", added, applied, bad);
+  return LWAFUNC_OK;
+}
+
+// Asks a question, then opens a modal classic panel "Change Segments" and a
+// modal form XPanel "Name It", reporting each answer and value.
+int32_t activateDialogs(int32_t version, LWGlobalFunc* global, void*, void*) {
+  if (version != LWLAYOUT_GENERIC_VERSION) return LWAFUNC_BADVERSION;
+  stGlobal = global;
+  const LWMessageFuncs* msg = service<LWMessageFuncs>(LWMESSAGEFUNCS_GLOBAL);
+  const LWPanelFuncs* pf = service<LWPanelFuncs>(LWPANELFUNCS_GLOBAL);
+  const LWXPanelFuncs* xp = service<LWXPanelFuncs>(LWXPANEL_GLOBAL);
+  if (msg == nullptr || pf == nullptr || xp == nullptr) return LWAFUNC_BADGLOBAL;
+  say("question %d", msg->yesNoCancel("Test", "Keep the lattice?", nullptr));
+  LWPanelID panel = pf->create("Change Segments", nullptr);
+  static const char* const kKinds[] = {"Box", "Screen", nullptr};
+  LWPanelControlDesc kinds{};
+  kinds.items = kKinds;
+  LWControlID segments = pf->addControl(panel, "NumControl", nullptr, "Segments");
+  LWControlID kind = pf->addControl(panel, "PopDownControl", &kinds, "Kind");
+  LWControlID size = pf->addControl(panel, "FloatControl", nullptr, "Size");
+  pf->setInt(segments, 3);
+  const int32_t ok = pf->open(panel, LWPANF_BLOCKING | LWPANF_CANCEL);
+  say("dialog %d segments %d kind %d size %g", ok, pf->getInt(segments), pf->getInt(kind), pf->getFloat(size));
+  pf->destroy(panel);
+  static const LWXPanelControl controls[] = {{0x10, "Name", "string"}, {0x11, "Weight", "float"}, {0, nullptr, nullptr}};
+  static const LWXPanelDataDesc data[] = {{0x10, "Name", "string"}, {0x11, "Weight", "float"}, {0, nullptr, nullptr}};
+  LWXPanelID form = xp->create(LWXP_FORM, controls);
+  LWXPanelHint hints[2] = {};
+  hints[0].tag = LWXPH_TITLE;
+  hints[0].text = "Name It";
+  xp->describe(form, data, nullptr, nullptr);
+  xp->hint(form, 0, hints);
+  const int32_t posted = xp->post(form);
+  const char* name = static_cast<const char*>(xp->formGet(form, 0x10));
+  const double* weight = static_cast<const double*>(xp->formGet(form, 0x11));
+  say("form %d name %s weight %g", posted, name != nullptr ? name : "?", weight != nullptr ? *weight : -1.0);
+  xp->destroy(form);
   return LWAFUNC_OK;
 }
 
@@ -472,6 +549,7 @@ int32_t activateServices(int32_t version, LWGlobalFunc* global, void*, void*) {
 
 const LWServerTag kToolTags[] = {{"Test Tool", LWSRVTAG_USERNAME}, {"", 0}};
 const LWServerTag kGenericTags[] = {{"Test Generic", LWSRVTAG_USERNAME}, {"", 0}};
+const LWServerTag kDialogTags[] = {{"Test Dialogs", LWSRVTAG_USERNAME}, {"", 0}};
 
 const LWServerRecord kServers[] = {
     {LWCLASS_CUSTOMOBJ_HANDLER, "Test_Custom", activateCustom, nullptr},
@@ -483,6 +561,7 @@ const LWServerRecord kServers[] = {
     {LWCLASS_LAYOUT_TOOL, "Test_Refuse", activateRefusingTool, nullptr},
     {LWCLASS_LAYOUT_GENERIC, "Test_Generic", activateGeneric, kGenericTags},
     {LWCLASS_LAYOUT_GENERIC, "Test_Services", activateServices, nullptr},
+    {LWCLASS_LAYOUT_GENERIC, "Test_Dialogs", activateDialogs, kDialogTags},
     {LWCLASS_DISPLACEMENT_HANDLER, "Test_DispSelfRemoving", activateDispSelfRemoving, nullptr},
     {nullptr, nullptr, nullptr, nullptr}};
 
