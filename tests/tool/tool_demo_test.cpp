@@ -1,9 +1,11 @@
 // The Edit tool on the bend example from end to end, as a user would work
 // it: the tool on the tube, modes and brush settings from the panel, the
 // Box lattice's segments changed through the Edit menu's dialog (its
-// animation kept), pictures of the viewports before and after, and the
-// falloff preview of every preset, written as PNG files into
-// <build>/tool_demo.
+// animation kept), and the falloff preview of every preset written as PNG
+// files into <build>/tool_demo.  (examples/bend/tool.cwscript plays the
+// same session with pictures of the viewports; the rendering context lives
+// as long as the process, which the leak checker of sanitizer builds would
+// report here.)
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -37,17 +39,6 @@ class ToolDemo : public ToolHost {
     host.goToFrame(frame);
     host.deformObject(object);
     return host.item(object)->deformed;
-  }
-
-  void render(const std::string& name) {
-    if (!cwhost::renderingAvailable()) return;
-    for (int32_t v = 0; v < static_cast<int32_t>(host.scene().viewports.size()); ++v) {
-      cwhost::Image image;
-      std::string error;
-      ASSERT_TRUE(cwhost::renderViewport(host, v, 480, 360, image, &error)) << error;
-      const std::string path = kOutputDir + "/" + name + "-" + cwhost::viewportName(host, v) + ".png";
-      ASSERT_TRUE(cwhost::writePng(image, path, &error)) << error;
-    }
   }
 
   LWItemID bender = 0;
@@ -97,8 +88,6 @@ TEST_F(ToolDemo, BendExampleThroughTheToolPanel) {
   const std::vector<int32_t> frames = {12, 24, 30, 42};
   std::vector<std::vector<cwhost::Vec3>> before;
   for (int32_t f : frames) before.push_back(tubeAt(f));
-  host.goToFrame(12);
-  render("before");
 
   host.setBlockingPanelHandler([this](LWPanelID id) {
     cwhost::Panel* dialog = host.panel(id);
@@ -128,8 +117,6 @@ TEST_F(ToolDemo, BendExampleThroughTheToolPanel) {
   }
   RecordProperty("largestTubeChange", std::to_string(largest));
   EXPECT_LT(largest, 0.05);
-  host.goToFrame(12);
-  render("after-6x5x4");
 
   runEditMenu(EDIT_COMMAND_OPEN_FALLOFF);
   cwhost::Panel* falloff = nullptr;
@@ -138,6 +125,7 @@ TEST_F(ToolDemo, BendExampleThroughTheToolPanel) {
   const char* names[FALLOFF_PRESET_COUNT] = {"linear", "ease-in", "ease-out", "smooth"};
   for (int32_t preset = 0; preset < FALLOFF_PRESET_COUNT; ++preset) {
     host.userSetControlInt(reinterpret_cast<LWControlID>(falloff->controls[0].get()), preset);
+    if (!cwhost::renderingAvailable()) continue;  // no PNG writer in such a host
     std::string error;
     EXPECT_TRUE(cwhost::writePng(previewOf(*falloff), kOutputDir + "/falloff-" + names[preset] + ".png", &error))
         << error;
