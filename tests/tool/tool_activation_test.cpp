@@ -71,6 +71,14 @@ TEST_F(ToolHost, WrongVersionAndMissingServicesAreRefusedUntouched) {
     EXPECT_EQ(local.instance, nullptr) << name;
     host.offerService(name);
   }
+  // A host that activates the tool again without ending it finds it
+  // listening once, not twice.
+  host.select({object});
+  ASSERT_EQ(host.activate(*server, LWLAYOUT_TOOL_VERSION, &local), LWAFUNC_OK);
+  ASSERT_EQ(host.activate(*server, LWLAYOUT_TOOL_VERSION, &local), LWAFUNC_OK);
+  EXPECT_EQ(host.ringClientCount("COMRING_EDITLATTICE"), 1u);
+  funcs.done(local.instance);
+  EXPECT_EQ(host.ringClientCount("COMRING_EDITLATTICE"), 0u);
   // Older hosts offer the older item-info service, and that one is enough.
   host.setBuildNumber(3210);
   host.withholdService("LW Item Info 9");
