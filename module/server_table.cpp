@@ -33,6 +33,7 @@ const LWServerRecord ServerDesc[] = {
     {LWCLASS_CUSTOMOBJ_INTERFACE, CAGEWARP_SERVER_NAME, LatticeCustomInterface, nullptr},
     {LWCLASS_DISPLACEMENT_HANDLER, CAGEWARP_SERVER_NAME, CagewarpHandler, nullptr},
     {LWCLASS_DISPLACEMENT_INTERFACE, CAGEWARP_SERVER_NAME, CagewarpInterface, nullptr},
+    {LWCLASS_LAYOUT_TOOL, CAGEWARP_TOOL_SERVER_NAME, LatticeEditToolHandler, srvtag1},
     {LWCLASS_LAYOUT_GENERIC, CAGEWARP_ADD_SERVER_NAME, AddNewLatticeCustom, srvtag2},
     {nullptr, nullptr, nullptr, nullptr},
 };

@@ -82,6 +82,13 @@ struct PanelDrawOp {
   std::string text;
 };
 
+/* ---- RasterServices ---- */
+
+struct Raster {
+  int32_t width = 0, height = 0;
+  std::vector<uint8_t> rgb; /* width * height * 3, rows from the top */
+};
+
 struct Panel {
   std::string title;
   void* userData = nullptr;
@@ -95,13 +102,10 @@ struct Panel {
   std::vector<std::unique_ptr<PanelControl>> controls;
   std::vector<PanelDrawOp> drawLog;
   int32_t draws = 0;
-};
-
-/* ---- RasterServices ---- */
-
-struct Raster {
-  int32_t width = 0, height = 0;
-  std::vector<uint8_t> rgb; /* width * height * 3, rows from the top */
+  /* What rasters blitted into the panel left there, the panel's size
+   * (black where nothing was blitted; sized at the first blit and again
+   * whenever the panel's size changed). */
+  Raster surface;
 };
 
 /* The RGB value the reference host gives a host colour code. */

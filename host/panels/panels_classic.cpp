@@ -335,9 +335,37 @@ void rDrawLine(LWRasterID id, int32_t color, int32_t x1, int32_t y1, int32_t x2,
     }
   }
 }
+// Copies the part of the raster's rectangle that lies inside both the
+// raster and the panel onto the panel's surface.
+void copyIntoSurface(const Raster& from, Panel& to, int32_t sx, int32_t sy, int32_t dx, int32_t dy, int32_t w,
+                     int32_t hgt) {
+  Raster& surface = to.surface;
+  if (surface.width != to.width || surface.height != to.height) {
+    surface.width = to.width;
+    surface.height = to.height;
+    surface.rgb.assign(static_cast<size_t>(to.width) * static_cast<size_t>(to.height) * 3, 0);
+  }
+  for (int64_t row = 0; row < hgt; ++row) {
+    const int64_t ry = sy + row, py = dy + row;
+    if (ry < 0 || ry >= from.height || py < 0 || py >= surface.height) continue;
+    for (int64_t col = 0; col < w; ++col) {
+      const int64_t rx = sx + col, px = dx + col;
+      if (rx < 0 || rx >= from.width || px < 0 || px >= surface.width) continue;
+      const uint8_t* src = &from.rgb[static_cast<size_t>(ry * from.width + rx) * 3];
+      uint8_t* dst = &surface.rgb[static_cast<size_t>(py * surface.width + px) * 3];
+      dst[0] = src[0];
+      dst[1] = src[1];
+      dst[2] = src[2];
+    }
+  }
+}
+
 void rBlitPanel(LWRasterID id, int32_t sx, int32_t sy, LWPanelID panel, int32_t dx, int32_t dy, int32_t w, int32_t hgt) {
-  if (findRaster(id) == nullptr) return;
+  const Raster* raster = findRaster(id);
+  Panel* target = findPanel(panel);
+  if (raster == nullptr || target == nullptr) return;
   record(panel, "blit", {sx, sy, dx, dy, w, hgt});
+  copyIntoSurface(*raster, *target, sx, sy, dx, dy, w, hgt);
 }
 
 const LWRasterFuncs kRasterFuncs = {rCreate, rDestroy, rDrawPixel, rDrawRGBPixel, rDrawLine,

@@ -19,7 +19,7 @@
  *     more entries in `path`; `flags` LWTOOLF_ bits;
  *   - Panel*: `name` the panel title; Set / Choose: `label` and one value
  *     token in `pairs`; Press: `label`; Click: one entry in `path`, `flags`
- *     LWPQ_ bits;
+ *     LWPQ_ bits; Picture: `text` the PNG path;
  *   - Dialog: `accept` (OK or Cancel), `pairs` the (label, value) to fill;
  *   - Answer: `reply`;
  *   - Render: `view`, `text` the PNG path, `width` x `height` >= 1 (0 x 0:
@@ -49,7 +49,7 @@ namespace cwhost {
 enum class ScriptVerb {
   Frame, Time, Select, Command, Generic, Tool, EndTool,
   Press, Drag, Release,
-  PanelSet, PanelPress, PanelChoose, PanelClick, PanelClose,
+  PanelSet, PanelPress, PanelChoose, PanelClick, PanelClose, PanelPicture,
   Dialog, Answer,
   Render, WriteObj, Save,
   ExpectItem, ExpectNoItem, ExpectPoint, ExpectKeys, ExpectControl, ExpectSelection, ExpectTool

@@ -314,6 +314,29 @@ std::string classicValueText(Host& host, const ControlRef& c) {
 
 }  // namespace
 
+bool panelPicture(Host& host, const std::string& title, Image* out, std::string* why) {
+  PanelRef ref;
+  if (!findPanel(host, title, &ref, why)) return false;
+  const Panel* panel = ref.classic != nullptr ? host.panel(ref.classic) : nullptr;
+  if (panel == nullptr) {
+    *why = quoted(title) + " is an XPanel: only classic panels show rasters";
+    return false;
+  }
+  const Raster& surface = panel->surface;
+  if (surface.width <= 0 || surface.height <= 0) {
+    *why = "nothing was drawn into " + quoted(title) + " yet";
+    return false;
+  }
+  out->width = surface.width;
+  out->height = surface.height;
+  out->rgba.clear();
+  out->rgba.reserve(static_cast<size_t>(surface.width) * static_cast<size_t>(surface.height) * 4);
+  for (size_t n = 0; n + 2 < surface.rgb.size(); n += 3) {
+    out->rgba.insert(out->rgba.end(), {surface.rgb[n], surface.rgb[n + 1], surface.rgb[n + 2], 255});
+  }
+  return true;
+}
+
 bool runPanelAction(ScriptSession& session, const ScriptAction& action, std::string* why) {
   Host& host = *session.host;
   PanelRef ref;

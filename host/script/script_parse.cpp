@@ -25,7 +25,7 @@ const std::map<std::string, std::string>& verbForms() {
       {"drag", "drag VIEW X Y [X Y]... [FLAG...]"},
       {"release", "release VIEW X Y [FLAG...]"},
       {"panel", "panel TITLE set|choose LABEL VALUE, panel TITLE press LABEL, panel TITLE click X Y [KEY...], "
-                "panel TITLE close"},
+                "panel TITLE close, panel TITLE picture FILE"},
       {"dialog", "dialog ok|cancel [LABEL VALUE]..."},
       {"answer", "answer yes|no|ok|cancel"},
       {"render", "render VIEW FILE [WIDTHxHEIGHT]"},
@@ -200,7 +200,7 @@ bool parseExpect(LineReader& r, ScriptAction& a) {
 bool parsePanel(LineReader& r, ScriptAction& a) {
   if (!r.text("TITLE", &a.name)) return false;
   std::string what;
-  if (r.atEnd() || r.tokens[r.next].quoted) return r.fail("expected set, choose, press, click or close after the title");
+  if (r.atEnd() || r.tokens[r.next].quoted) return r.fail("expected set, choose, press, click, close or picture after the title");
   what = r.tokens[r.next++].text;
   if (what == "set" || what == "choose") {
     a.verb = what == "set" ? ScriptVerb::PanelSet : ScriptVerb::PanelChoose;
@@ -225,7 +225,11 @@ bool parsePanel(LineReader& r, ScriptAction& a) {
     a.verb = ScriptVerb::PanelClose;
     return r.end();
   }
-  return r.fail("expected set, choose, press, click or close after the title, got \"" + what + "\"");
+  if (what == "picture") {
+    a.verb = ScriptVerb::PanelPicture;
+    return r.text("FILE", &a.text) && r.end();
+  }
+  return r.fail("expected set, choose, press, click, close or picture after the title, got \"" + what + "\"");
 }
 
 bool parsePointer(LineReader& r, ScriptAction& a, const std::string& verb) {

@@ -205,6 +205,16 @@ bool runAction(ScriptSession& session, const ScriptAction& a, std::string* why) 
     case ScriptVerb::Dialog: session.dialogs.push_back(ScriptDialogAnswer{a.accept, a.pairs, a.line}); return true;
     case ScriptVerb::Answer: session.replies.push_back(ScriptQueuedReply{a.reply, a.line}); return true;
     case ScriptVerb::Render: return renderView(session, a, why);
+    case ScriptVerb::PanelPicture: {
+      Image image;
+      std::string path;
+      if (!panelPicture(host, a.name, &image, why) || !prepareOutput(session, a.text, &path, why) ||
+          !writePng(image, path, why)) {
+        return false;
+      }
+      session.report->files.push_back(path);
+      return true;
+    }
     case ScriptVerb::WriteObj: return writeObjects(session, a, why);
     case ScriptVerb::Save: {
       std::string path;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/render/render.h"
 #include "host/script/script.h"
 #include "host/script/script_run.h"
 
@@ -62,6 +63,10 @@ const Item* findItemNamed(const Host& host, const std::string& name);
 
 /* panel set / choose / press / click / close (script_panels.cpp). */
 bool runPanelAction(ScriptSession& session, const ScriptAction& action, std::string* why);
+/* What rasters left on an open classic panel (its surface) as a picture
+ * of the panel's size (script_panels.cpp).  False with the reason when no
+ * open classic panel has that title or nothing was ever drawn into it. */
+bool panelPicture(Host& host, const std::string& title, Image* out, std::string* why);
 /* Answers a modal classic panel / XPanel from the queued dialog answers. */
 int32_t answerBlockingPanel(ScriptSession& session, LWPanelID panel);
 int32_t answerBlockingXPanel(ScriptSession& session, LWXPanelID panel);
