@@ -133,9 +133,24 @@ std::vector<std::string> choicesOf(Host& host, const ControlRef& c) {
   return choices;
 }
 
+// A choice's text as the user sees it: the host draws "\x03(i:N)" as icon
+// N, which a script cannot type, and the spaces around an icon are layout.
+std::string shownText(const std::string& text) {
+  std::string shown;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const size_t close = text[at] == '\x03' ? text.find(')', at) : std::string::npos;
+    if (close != std::string::npos) at = close;
+    else shown += text[at];
+  }
+  while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+  return shown;
+}
+
 std::optional<int32_t> choiceIndex(const std::vector<std::string>& choices, const TextToken& value, bool byNumber) {
   for (size_t i = 0; i < choices.size(); ++i)
     if (choices[i] == value.text) return static_cast<int32_t>(i);
+  for (size_t i = 0; i < choices.size(); ++i)
+    if (shownText(choices[i]) == value.text && !value.text.empty()) return static_cast<int32_t>(i);
   if (byNumber && !value.quoted) {
     const std::optional<int32_t> n = parseInt32(value.text);
     if (n && *n >= 0 && static_cast<size_t>(*n) < choices.size()) return n;
@@ -145,7 +160,7 @@ std::optional<int32_t> choiceIndex(const std::vector<std::string>& choices, cons
 
 std::string listOf(const std::vector<std::string>& choices) {
   std::string list;
-  for (const std::string& c : choices) list += (list.empty() ? "" : ", ") + quoted(c);
+  for (const std::string& c : choices) list += (list.empty() ? "" : ", ") + quoted(shownText(c));
   return list.empty() ? "none" : list;
 }
 

@@ -111,15 +111,15 @@ TEST_F(ObjectDrawTest, EachQuadIsSplitAlongItsOwnBetterDiagonal) {
   const Case cases[] = {{1, 1, 2.0, 2.0, {{-0.5, -0.5, -0.5}, {2.5, 2.5, -0.5}}},
                         {1, 0, 2.0, -2.0, {{-0.5, 0.5, -0.5}, {2.5, -2.5, -0.5}}}};
   for (const Case& c : cases) {
-    cwtest::LatticeSpec spec;
-    spec.segments[0] = spec.segments[1] = spec.segments[2] = 1;
-    spec.size[0] = spec.size[1] = spec.size[2] = 1.0f;
-    spec.keys[0].move = [&c](int32_t i, int32_t j, int32_t k) {
+    cwtest::LatticeSpec setup;
+    setup.segments[0] = setup.segments[1] = setup.segments[2] = 1;
+    setup.size[0] = setup.size[1] = setup.size[2] = 1.0f;
+    setup.keys[0].move = [&c](int32_t i, int32_t j, int32_t k) {
       return i == c.i && j == c.j && k == 0 ? cwhost::Vec3{c.dx, c.dy, 0} : cwhost::Vec3{0, 0, 0};
     };
     uint64_t key = 0;
     addLatticeItem("Box", &key);
-    load(key, cwtest::makeLatticeBlock(spec));
+    load(key, cwtest::makeLatticeBlock(setup));
     host.setTime(0.0);
     std::vector<cwhost::DrawPrimitive> face;
     for (const auto& t : only(drawn(key), Kind::Triangle)) {

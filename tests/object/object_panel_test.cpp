@@ -200,9 +200,9 @@ TEST_F(ObjectPanelTest, LastUsedSettingsReachTheNextNewLattice) {
   // segments, colours and opacity of the next one.
   uint64_t key = 0;
   const LWItemID item = addLatticeItem("Box", &key);
-  cwtest::LatticeSpec spec;
-  spec.segments[0] = 3;
-  load(key, cwtest::makeLatticeBlock(spec));
+  cwtest::LatticeSpec setup;
+  setup.segments[0] = 3;
+  load(key, cwtest::makeLatticeBlock(setup));
   const LWXPanelID panel = openPanel(item);
   host.xpanelSetValue(panel, kSelected, color(1, 0, 1));
   host.xpanelSetValue(panel, kOpacity, real(0.4));

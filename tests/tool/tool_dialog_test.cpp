@@ -45,12 +45,12 @@ void answerWith(cwhost::Host& host, DialogAnswer& a) {
 
 // A Box lattice bent at time 1 (its top layer pushed along X).
 cwtest::LatticeSpec bentBox(int32_t sx, int32_t sy, int32_t sz) {
-  cwtest::LatticeSpec spec = boxSpec(sx, sy, sz);
+  cwtest::LatticeSpec setup = boxSpec(sx, sy, sz);
   cwtest::LatticeSpec::Key bent;
   bent.time = 1.0f;
   bent.move = [sz](int32_t, int32_t, int32_t k) { return cwhost::Vec3{k == sz ? 0.5 : 0.0, 0.0, 0.0}; };
-  spec.keys.push_back(bent);
-  return spec;
+  setup.keys.push_back(bent);
+  return setup;
 }
 
 std::vector<double> keyTimes(const LatticeData* lattice) {
@@ -103,12 +103,12 @@ TEST_F(ToolHost, ChangeSegmentsResamplesEveryKeyOnOkOnly) {
 }
 
 TEST_F(ToolHost, ChangeSegmentsOfAScreenLatticeAsksForTwo) {
-  cwtest::LatticeSpec spec;
-  spec.type = LATTICE_SCREEN;
-  spec.segments[0] = 4;
-  spec.segments[1] = 3;
-  spec.segments[2] = 1;
-  LatticeData* lattice = addLattice(spec);
+  cwtest::LatticeSpec setup;
+  setup.type = LATTICE_SCREEN;
+  setup.segments[0] = 4;
+  setup.segments[1] = 3;
+  setup.segments[2] = 1;
+  LatticeData* lattice = addLattice(setup);
   ASSERT_TRUE(activate());
   chooseCurrent(1);
   DialogAnswer ok{{129, 128}, 1};
