@@ -18,14 +18,25 @@ constexpr std::array<const char*, 11> kTypeWords{"none", "top",         "bottom"
 constexpr int32_t kMaxViewportSide = 16384;
 
 std::string typeWord(int32_t type) {
-  return type >= 0 && type < static_cast<int32_t>(kTypeWords.size()) ? kTypeWords[static_cast<size_t>(type)]
-                                                                     : "type" + std::to_string(type);
+  const char* word = viewportTypeName(type);
+  return word != nullptr ? word : "type" + std::to_string(type);
 }
 
 double dot(const Vec3& a, const Vec3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
 
 }  // namespace
+
+const char* viewportTypeName(int32_t type) {
+  if (type < 0 || static_cast<size_t>(type) >= kTypeWords.size()) return nullptr;
+  return kTypeWords[static_cast<size_t>(type)];
+}
+
+int32_t viewportTypeOf(const std::string& name) {
+  for (size_t i = 0; i < kTypeWords.size(); ++i)
+    if (name == kTypeWords[i]) return static_cast<int32_t>(i);
+  return -1;
+}
 
 bool viewTypeIsPerspective(int32_t type) { return type >= LWVIEW_PERSP && type <= LWVIEW_CAMERA; }
 bool viewTypeIsOrthographic(int32_t type) { return type >= LWVIEW_TOP && type <= LWVIEW_LEFT; }

@@ -28,6 +28,12 @@ namespace cwhost {
 
 class Host;
 
+/* A viewport type's word (LWVIEW_ 0..10: "none", "top", ... "schematic"),
+ * as the scene file writes it and viewports are named; null when unknown.
+ * viewportTypeOf is the reverse, -1 when unknown. */
+const char* viewportTypeName(int32_t type);
+int32_t viewportTypeOf(const std::string& name);
+
 /* Whether a viewport type (LWVIEW_) shows its scene through a perspective
  * projection (7 to 9), orthographically (1 to 6), or not as a 3D view. */
 bool viewTypeIsPerspective(int32_t type);

@@ -24,6 +24,7 @@
 
 #include "host/core/records.h"
 #include "host/core/scene.h"
+#include "host/core/views.h"
 #include "sdk/lwchannel.h"
 
 namespace cwhost {
@@ -94,11 +95,9 @@ bool parseSceneText(const std::string& text, const std::string& fileName, SceneD
  * it accepts; deterministic, so equal documents give equal bytes). */
 std::string sceneText(const SceneDoc& doc);
 
-/* Names of item kinds and viewport types as the file writes them; null /
- * -1 when unknown. */
+/* Names of item kinds as the file writes them; null when unknown (viewport
+ * types: viewportTypeName in host/core/views.h). */
 const char* itemKindName(ItemKind kind);
-const char* viewportTypeName(int32_t type);
-int32_t viewportTypeOf(const std::string& name);
 /* The axes of a view looking along `look` (any length but 0): forward is
  * look made unit, right is perpendicular to it and to world +Y (to +Z when
  * looking straight up or down), up completes the frame. */

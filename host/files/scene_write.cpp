@@ -16,9 +16,6 @@ namespace {
 // one line, and twelve keeps lines short enough to read and diff.
 constexpr size_t kValuesPerLine = 12;
 
-constexpr std::array<const char*, 11> kViewportTypeNames{"none", "top",         "bottom", "back",   "front",    "right",
-                                                         "left", "perspective", "light",  "camera", "schematic"};
-
 // Appends the parts to out.  Lines are built piece by piece rather than
 // with chains of operator+, which trip GCC 12's -Wrestrict false alarm at -O3.
 void put(std::string& out, std::initializer_list<std::string_view> parts) {
@@ -151,17 +148,6 @@ const char* itemKindName(ItemKind kind) {
       return "camera";
   }
   return nullptr;
-}
-
-const char* viewportTypeName(int32_t type) {
-  if (type < 0 || static_cast<size_t>(type) >= kViewportTypeNames.size()) return nullptr;
-  return kViewportTypeNames[static_cast<size_t>(type)];
-}
-
-int32_t viewportTypeOf(const std::string& name) {
-  for (size_t i = 0; i < kViewportTypeNames.size(); ++i)
-    if (name == kViewportTypeNames[i]) return static_cast<int32_t>(i);
-  return -1;
 }
 
 void viewAxesFromLook(const Vec3& look, Vec3* right, Vec3* up, Vec3* forward) {
