@@ -96,3 +96,21 @@ TEST_F(SculptTest, InflateMovesTheSurfaceOutAndCarriesTheInside) {
   strokeBrush(&state);
   EXPECT_LT(keyPoint(box, top)[1], 2.0);
 }
+
+TEST_F(SculptTest, TwistTurnsEachPointByItsWeightAboutThePressRay) {
+  owned.push_back(makeScreen(4, 4, 4.0, 4.0));
+  LatticeData* screen = owned.back().get();
+  select(screen);
+  const int32_t centre = latticePointIndex(screen, 2, 2, 0);
+  const int32_t right = latticePointIndex(screen, 3, 2, 0);  // 1 to the right
+  state.dragLattice = screen;
+  for (int a = 0; a < 3; ++a) state.brushCenter[a] = screen->worldPoints[3 * centre + a];
+  state.brushRadius = 200;
+  state.editMode = EDIT_MODE_TWIST;
+  ASSERT_EQ(pressGrabBrush(&state), 1);
+  dragGrabBrush(&state, 90);  // -90 degrees at full weight, -45 at weight 0.5
+  const double half = std::sqrt(0.5);
+  EXPECT_NEAR(keyPoint(screen, right)[0], half, 1e-12);
+  EXPECT_NEAR(keyPoint(screen, right)[1], -half, 1e-12);
+  EXPECT_NEAR(keyPoint(screen, centre)[0], 0.0, 1e-12);
+}
