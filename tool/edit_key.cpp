@@ -8,6 +8,14 @@ int pointIsAffected(const LatticeEditToolState* state, const MeshPoint* point) {
   return state->selectedPointCount == 0 || point->selected ? 1 : 0;
 }
 
+int latticeIsEditable(const LatticeData* lattice) {
+  return lattice != nullptr && lattice->pointCount > 0 && lattice->meshPointCount == lattice->pointCount &&
+                 lattice->worldPoints != nullptr && lattice->restPoints != nullptr &&
+                 lattice->meshPoints[0].world == lattice->worldPoints && lattice->meshPoints[0].rest == lattice->restPoints
+             ? 1
+             : 0;
+}
+
 void clearEditKeys(LatticeEditToolState* state) {
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) state->selectedLattices[n]->toolLink = nullptr;
 }

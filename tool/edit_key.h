@@ -27,6 +27,11 @@
  * selected, else only selected ones. */
 int pointIsAffected(const LatticeEditToolState* state, const MeshPoint* point);
 
+/* 1 when the lattice's mesh points are linked to its point arrays (a
+ * lattice caught between a load and its mesh rebuild is not), so that an
+ * edit may walk them. */
+int latticeIsEditable(const LatticeData* lattice);
+
 /* Clears toolLink of every selected lattice (start of a press). */
 void clearEditKeys(LatticeEditToolState* state);
 

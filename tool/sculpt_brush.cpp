@@ -68,6 +68,7 @@ int keyWeightedLattices(LatticeEditToolState* state, bool makeKeys) {
   int any = 0;
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
+    if (!latticeIsEditable(lattice)) continue;
     bool weighted = false;
     for (int32_t p = 0; !weighted && p < lattice->meshPointCount; ++p) weighted = lattice->meshPoints[p].weight != 0.0;
     if (!weighted) continue;
@@ -100,7 +101,7 @@ int pressGrabBrush(LatticeEditToolState* state) {
   clearEditKeys(state);
   state->grabChain = nullptr;
   LatticeData* lattice = state->dragLattice;
-  if (lattice == nullptr) return 0;
+  if (!latticeIsEditable(lattice)) return 0;
   state->pressDepth = state->isPerspective ? getPointDepth(state, state->brushCenter) : 1.0;
   const double radius = brushRadiusAtDepth(state, state->pressDepth);
   for (int32_t n = 0; n < lattice->meshPointCount; ++n) {
@@ -176,6 +177,7 @@ int pressGrabnet(LatticeEditToolState* state) {
   const double radius = brushRadiusAtDepth(state, state->pressDepth);
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
+    if (!latticeIsEditable(lattice)) continue;
     for (int32_t m = 0; m < lattice->meshPointCount; ++m) {
       MeshPoint* p = &lattice->meshPoints[m];
       copyV3(p->world, p->startPosition);
@@ -193,6 +195,7 @@ int pressMagnet(LatticeEditToolState* state) {
   const double radius = state->brushRadius * state->pixelSize;
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
+    if (!latticeIsEditable(lattice)) continue;
     for (int32_t m = 0; m < lattice->meshPointCount; ++m) {
       MeshPoint* p = &lattice->meshPoints[m];
       copyV3(p->world, p->startPosition);

@@ -113,6 +113,7 @@ int pressRigidMode(LatticeEditToolState* state) {
   int32_t count = 0;
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
+    if (!latticeIsEditable(lattice)) continue;
     for (int32_t p = 0; p < lattice->meshPointCount; ++p) {
       MeshPoint* point = &lattice->meshPoints[p];
       if (!pointIsAffected(state, point)) continue;
@@ -126,7 +127,8 @@ int pressRigidMode(LatticeEditToolState* state) {
   rec1Process(state, 1, 0, state->currentTime);
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
-    bool touched = state->selectedPointCount == 0 && lattice->meshPointCount > 0;
+    if (!latticeIsEditable(lattice)) continue;
+    bool touched = state->selectedPointCount == 0;
     for (int32_t p = 0; !touched && p < lattice->meshPointCount; ++p) touched = lattice->meshPoints[p].selected;
     if (touched) makeEditKeyForLattice(state, lattice);
   }
@@ -158,7 +160,7 @@ int pressDragPoint(LatticeEditToolState* state, LatticeData* lattice, MeshPoint*
   clearEditKeys(state);
   state->dragPoint = nullptr;
   state->dragLattice = nullptr;
-  if (lattice == nullptr || point == nullptr) return 0;
+  if (!latticeIsEditable(lattice) || point == nullptr) return 0;
   state->pressDepth = getPointDepth(state, point->world);
   if (!(state->pressDepth > 0.0)) state->pressDepth = 1.0;
   copyV3(point->world, point->startPosition);

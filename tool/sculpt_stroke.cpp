@@ -45,7 +45,7 @@ void inflateBox(LatticeEditToolState* state, LatticeData* lattice, double radius
 
 void strokeBrush(LatticeEditToolState* state) {
   LatticeData* lattice = state->dragLattice;
-  if (lattice == nullptr) return;
+  if (!latticeIsEditable(lattice)) return;
   if (state->firstStroke) {
     rec1Process(state, 1, 0, state->currentTime);
     for (int32_t n = 0; n < state->selectedLatticeCount; ++n) makeEditKeyForLattice(state, state->selectedLattices[n]);

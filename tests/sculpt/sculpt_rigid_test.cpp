@@ -156,6 +156,14 @@ TEST_F(SculptTest, PressWithNoAffectedPointRecordsNothing) {
   // Points selected nowhere on the selected lattices: nothing to move.
   state.selectedPointCount = 1;
   EXPECT_EQ(pressRigidMode(&state), 0);
+  // Lattices whose mesh is gone (memory ran out rebuilding it): no edit.
+  state.selectedPointCount = 0;
+  freeLatticeMesh(first);
+  freeLatticeMesh(second);
+  EXPECT_EQ(pressRigidMode(&state), 0);
+  state.dragLattice = first;
+  EXPECT_EQ(pressGrabBrush(&state), 0);
+  EXPECT_EQ(keyCount(first), 1);
 }
 
 TEST_F(SculptTest, EditKeysAreMadeWithTheEvaluatedShapeOrChanged) {
