@@ -6,6 +6,7 @@
 #include "deformer/deformer.h"
 #include "host/core/views.h"
 #include "tool/edit_tool.h"
+#include "tool/fast_trigons.h"
 #include "tool_fixture.h"
 
 namespace {
@@ -200,4 +201,55 @@ TEST_F(ToolPointer, DeformerOnAndOffByClicking) {
   EXPECT_EQ(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).size(), 1u);
   click(kPerspective, 523, 217);
   EXPECT_TRUE(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).empty());
+}
+
+// The highlight's pieces: a concave hexagon, a quad, a triangle and a line
+// become triangles covering each face's area and one line, sorted by
+// depth; curves are left out; an object without polygons has none.
+TEST_F(ToolPointer, HighlightPiecesCoverTheFaces) {
+  auto mesh = std::make_shared<cwhost::Mesh>();
+  // An L at z = 0 (area 3), a unit quad at z = 2, a triangle at z = 4
+  // (area 0.5), a line, and a curve.
+  mesh->points = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0},
+                  {0, 0, 2}, {1, 0, 2}, {1, 1, 2}, {0, 1, 2}, {0, 0, 4}, {1, 0, 4}, {0, 1, 4}};
+  mesh->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_FACE, {0, 1, 2, 3, 4, 5}});
+  mesh->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_SUBD, {6, 7, 8, 9}});
+  mesh->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_FACE, {10, 11, 12}});
+  mesh->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_FACE, {0, 10}});
+  mesh->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_CURV, {0, 1, 2}});
+  const LWItemID shape = host.addObject("Shape", mesh);
+  const auto* objects = static_cast<const LWObjectInfo*>(host.globalFunction()(LWOBJECTINFO_GLOBAL, LWGF_TRANSIENT));
+  ASSERT_NE(objects, nullptr);
+  const double eye[3] = {0, 0, -10}, along[3] = {0, 0, 1};
+  FastTrigons pieces{};
+  ASSERT_EQ(buildFastTrigons(&pieces, objects, shape, eye, along), 8);
+  double areaAtDepth[3] = {0, 0, 0};
+  int lines = 0;
+  for (int32_t n = 0; n < pieces.count; ++n) {
+    const FastTrigon* p = pieces.sorted[n];
+    if (n > 0) {
+      EXPECT_LE(pieces.sorted[n - 1]->depth, p->depth);
+    }
+    if (p->kind == FAST_TRIGON_LINE) {
+      ++lines;
+      EXPECT_DOUBLE_EQ(p->depth, 12.0);  // the midpoint of (0,0,0)-(0,0,4)
+      continue;
+    }
+    const double* a = p->vertices[0];
+    const double* b = p->vertices[1];
+    const double* c = p->vertices[2];
+    const double area = std::fabs((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0])) / 2;
+    areaAtDepth[static_cast<int>(std::lround(a[2] / 2))] += area;
+  }
+  EXPECT_EQ(lines, 1);
+  EXPECT_NEAR(areaAtDepth[0], 3.0, 1e-12);
+  EXPECT_NEAR(areaAtDepth[1], 1.0, 1e-12);
+  EXPECT_NEAR(areaAtDepth[2], 0.5, 1e-12);
+  destroyFastTrigonsData(&pieces);
+  EXPECT_EQ(pieces.records, nullptr);
+
+  auto bare = std::make_shared<cwhost::Mesh>();
+  bare->points = {{0, 0, 0}, {1, 0, 0}};
+  EXPECT_EQ(buildFastTrigons(&pieces, objects, host.addObject("Bare", bare), eye, along), 0);
+  EXPECT_EQ(buildFastTrigons(&pieces, objects, 0, eye, along), 0);
 }
