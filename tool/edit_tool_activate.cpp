@@ -6,6 +6,7 @@
 #include "module/tool_services.h"
 #include "tool/edit_tool.h"
 #include "tool/falloff.h"
+#include "tool/edit_pointer.h"
 #include "tool/pending_steps.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"

@@ -133,6 +133,10 @@ int rayHitsPolygon(const LatticeEditToolState* state, const double (*corners)[3]
   if (count < 3) return 0;
   // Each corner across the ray (a, b) and along it (c); the ray passes
   // through the outline only if the corners surround it on all four sides.
+  // A corner on the line a = 0 (b = 0) counts on both of its sides: the
+  // crossing count below takes a ray along a shared edge or through a
+  // shared corner as inside exactly one of the polygons around it, which
+  // a strict test would have turned away before counting.
   uint32_t bits = 0;
   auto across = [&](int32_t n, double out[3]) {
     double d[3];
@@ -144,7 +148,7 @@ int rayHitsPolygon(const LatticeEditToolState* state, const double (*corners)[3]
   for (int32_t n = 0; n < count; ++n) {
     double p[3];
     across(n, p);
-    bits |= (p[0] < 0 ? 1u : 2u) | (p[1] < 0 ? 4u : 8u);
+    bits |= (p[0] < 0 ? 1u : p[0] > 0 ? 2u : 3u) | (p[1] < 0 ? 4u : p[1] > 0 ? 8u : 12u);
   }
   if (bits != 15u) return 0;
 

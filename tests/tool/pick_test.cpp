@@ -172,6 +172,34 @@ TEST(Picking, NearerCageWinsAndTheRadiusIsStrict) {
   EXPECT_EQ(pointIsWithinPickRadius(&state, inside1, 8.0), 1);
 }
 
+// A ray exactly along an edge shared by two quads, or through the corner of
+// four, passes inside exactly one of them: cages on a pixel grid's lines
+// are not missed, nor hit twice.
+TEST(Picking, SharedEdgesAndCornersBelongToOneQuad) {
+  const double origin[3] = {0, 0, 0};
+  LatticePtr box = makeBox(4, origin);  // grid lines every 0.5
+  LatticeEditToolState state{};
+  const double eye[3] = {0, 0, 0};
+  const double at[][2] = {{0, 0}, {50, 0}, {0, -50}, {25, 50}, {-50, -50}, {25, 25}};
+  for (const auto& p : at) {
+    SCOPED_TRACE(testing::Message() << p[0] << ", " << p[1]);
+    pointAt(&state, kViews[2], eye, p[0], p[1]);  // back view, along +Z
+    int hits = 0;
+    for (const MeshPolygon* quad = box->polygonList; quad != nullptr; quad = quad->next) {
+      double corners[4][3];
+      RayCrossing crossings[4];
+      for (int c = 0; c < 4; ++c)
+        for (int i = 0; i < 3; ++i) corners[c][i] = quad->corners[c]->world[i];
+      double depth = 0;
+      if (rayHitsPolygon(&state, corners, 4, crossings, &depth)) {
+        ++hits;
+        EXPECT_NEAR(std::fabs(depth), 1.0, 1e-12);  // the near or the far face
+      }
+    }
+    EXPECT_EQ(hits, 2);  // one quad of the near face, one of the far face
+  }
+}
+
 // A top view's ray runs along a Screen lattice's plane standing upright:
 // nothing is hit, nothing divides by zero.
 TEST(Picking, RayAlongACagePlaneHitsNothing) {
