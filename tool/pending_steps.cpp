@@ -86,16 +86,6 @@ void pushPrevNextKeyButton(LWControlID control, void* data) {
   (void)data;
 }
 
-void pressSculptMode(LatticeEditToolState* state, const LWToolEvent* event) {
-  (void)event;
-  state->mouseButton = 0;
-}
-
-void dragSculptMode(LatticeEditToolState* state, const LWToolEvent* event) {
-  (void)state;
-  (void)event;
-}
-
 int pressKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
   (void)state;
   (void)event;
@@ -110,11 +100,6 @@ void dragKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
 void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
   (void)state;
   (void)event;
-}
-
-void drawSculptBrush(LatticeEditToolState* state, const LWCustomObjAccess* access) {
-  (void)state;
-  (void)access;
 }
 
 void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access) {

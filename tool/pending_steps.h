@@ -1,7 +1,7 @@
 /*
  * pending_steps.h -- the places where the tool's frame hands over to parts
  * of the tool that are not written yet: undo and redo, key editing on the
- * timeline, the editing modes' pointer edits and brush, and the key strip.
+ * timeline, and the key strip.
  *
  * Each function below is called where its work belongs and does nothing
  * (or reports "nothing there") until its part lands; the comment says what
@@ -59,12 +59,8 @@ void deleteKeysAtTime(LatticeEditToolState* state, double time);
 LWPanelControlFunc pushKeyEditButtonEvent;
 LWPanelControlFunc pushPrevNextKeyButton;
 
-/* ---- sculpting and the key strip ---- */
+/* ---- the key strip ---- */
 
-/* The press and drag of the editing modes (Move .. RestSize).  Meanwhile
- * the press is refused (mouseButton 0) and drags do nothing. */
-void pressSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
-void dragSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
 /* A press on the key strip along the bottom of the viewport: 1 when the
  * strip took it (the press ends there).  Meanwhile 0: no strip. */
 int pressKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
@@ -75,9 +71,8 @@ void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
 
 /* ---- the tool's drawing ---- */
 
-/* The brush of the soft modes and the key strip, drawn after the tool's
- * own overlays (tool_draw.h).  Meanwhile nothing is drawn. */
-void drawSculptBrush(LatticeEditToolState* state, const LWCustomObjAccess* access);
+/* The key strip, drawn after the tool's own overlays and the brush
+ * (tool_draw.h).  Meanwhile nothing is drawn. */
 void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access);
 
 #endif /* CAGEWARP_TOOL_PENDING_STEPS_H */
