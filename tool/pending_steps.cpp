@@ -1,7 +1,6 @@
 // The hand-over points to the tool's later parts (pending_steps.h).
 #include "tool/pending_steps.h"
 
-#include "lattice/envelope_mirror.h"
 #include "module/tool_services.h"
 #include "tool/tool_panel.h"
 
@@ -40,24 +39,6 @@ void pushUndoButtonEvent(LWControlID control, void* data) {
 void pushRedoButtonEvent(LWControlID control, void* data) {
   (void)control;
   (void)data;
-}
-
-int addNewMixEnvKeyMemChunk(LatticeEditToolState* state) {
-  (void)state;
-  return 1;
-}
-
-void destroyMixEnvelopeKeyData(LatticeEditToolState* state) {
-  state->mixKeyHead = nullptr;
-  state->mixKeyTail = nullptr;
-  state->mixKeyChunks = nullptr;
-}
-
-void refreshMixEnvelopeKeyData(LatticeEditToolState* state, int resync) {
-  if (!resync) return;
-  for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
-    refreshLWEnvelopeForThisLattice(state->selectedLattices[n], stToolServices.envelopeFuncs);
-  }
 }
 
 void setZeroKeyAtTime(LatticeEditToolState* state, double time, int selectedOnly) {
