@@ -6,6 +6,7 @@
 #include "module/tool_services.h"
 #include "tool/edit_tool.h"
 #include "tool/falloff.h"
+#include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"
@@ -72,7 +73,7 @@ int32_t LatticeEditToolHandler(int32_t version, LWGlobalFunc* global, void* loca
   }
   resetEditToolState(state, state);
   initUndoStcData(state);
-  addNewMixEnvKeyMemChunk(state);
+  addNewMixEnvKeyMemChunk(state, state->mixKeyChunkSize);
 
   fillToolFuncs(tool->tool);
   tool->instance = state;

@@ -6,6 +6,7 @@
 
 #include "module/version.h"
 #include "tool/edit_tool.h"
+#include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
 #include "tool/stiffness.h"
 #include "tool/tool_panel.h"

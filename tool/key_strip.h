@@ -86,8 +86,8 @@ int32_t toKeyStripPixel(double x);
 void updateKeyStripScale(LatticeEditToolState* state, double framesPerSecond);
 /* The same with the frame rate of the host's scene (30 without one). */
 void updateKeyStripScaleFromHost(LatticeEditToolState* state);
-/* Strip pixel of a time, and time of a strip pixel (scale as it is). */
-double getKeyStripPixelOfTime(const LatticeEditToolState* state, double time);
+/* Time of a strip pixel (scale as it is; the pixel of a time is
+ * getStripPixelOfTime, mix_keys.h). */
 double getKeyStripTimeOfPixel(const LatticeEditToolState* state, double x);
 
 /* Zoom drag: pixelsPerFrame = bounded(atPress + dx x 0.01), and timelineX

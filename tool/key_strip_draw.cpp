@@ -9,6 +9,7 @@
 #include "tool/key_strip.h"
 #include "tool/key_strip_canvas.h"
 #include "tool/key_strip_marks.h"
+#include "tool/mix_keys.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void useAtlas(const ScreenCanvas* canvas, int on) {
 
 // x of a time on the strip, in strip pixels (0 at the viewport's left).
 double stripX(const LatticeEditToolState* state, double time) {
-  const double x = getKeyStripPixelOfTime(state, time);
+  const double x = getStripPixelOfTime(state, time);
   return isfinite(x) ? x : (x > 0 ? KEY_STRIP_PIXEL_LIMIT : -KEY_STRIP_PIXEL_LIMIT);
 }
 
@@ -123,7 +124,7 @@ void drawButtons(const LatticeEditToolState* state, ScreenCanvas* canvas, double
   useAtlas(canvas, 1);
   int32_t kinds = 0;
   if (getKeyStripKeyKindsAtTime(state, state->currentTime, &kinds)) {
-    const int corners = kinds == KEY_KINDS_CORNER_ONLY, both = kinds == KEY_KINDS_BOTH;
+    const int corners = kinds == MIX_KEY_CORNER, both = kinds == (MIX_KEY_SMOOTH | MIX_KEY_CORNER);
     setColor(canvas, corners || both ? kCornerLitColor : kCornerDimColor);
     drawChara(canvas, both ? GLYPH_BARS_BOX : GLYPH_CORNER_BOX, left + w - 24, top - 15, 16, 16);
   }

@@ -28,7 +28,7 @@ void drawMark(const MixEnvelopeKey* key, const ScreenCanvas* canvas, double x, d
     // Broken: some selected lattices have no key here.
     for (double y = 21; y < 31; y += 4) drawLineOnScreen(canvas, x, top - y, x, top - (y + 2));
   }
-  if (key->keyKinds & KEY_KINDS_CORNER_ONLY) {
+  if (key->keyKinds & MIX_KEY_CORNER) {
     drawLineOnScreen(canvas, x, top - 31, x + 3, top - 31);
     drawLineOnScreen(canvas, x, top - 30, x + 3, top - 30);
   }
@@ -45,7 +45,7 @@ int getKeyStripKeyKindsAtTime(const LatticeEditToolState* state, double time, in
 
 void drawKeyStripMarks(const LatticeEditToolState* state, ScreenCanvas* canvas, double left, double top) {
   for (const MixEnvelopeKey* key = state->mixKeyHead; key != nullptr; key = key->next) {
-    const double x = getKeyStripPixelOfTime(state, key->time);
+    const double x = getStripPixelOfTime(state, key->time);
     if (!(x > 0 && x < canvas->width)) continue;
     setColor(canvas, inRange(state, key->time) ? kColorYellow : kColorGreen);
     drawMark(key, canvas, left + x, top);
@@ -54,7 +54,7 @@ void drawKeyStripMarks(const LatticeEditToolState* state, ScreenCanvas* canvas, 
   setColor(canvas, state->stripAction == STRIP_ACTION_MOVE_KEYS ? kColorGreen : kColorRed);
   const double offset = state->dragTime - state->pressTime;
   for (const MixEnvelopeKey* key = state->draggedKeyFirst; key != nullptr; key = key->dragNext) {
-    const double x = getKeyStripPixelOfTime(state, key->dragStartTime + offset);
+    const double x = getStripPixelOfTime(state, key->dragStartTime + offset);
     if (!(x > -2 && x < canvas->width + 2)) continue;
     drawQuadOnScreen(canvas, left + x - 1, top - 20, 3, 11);
   }

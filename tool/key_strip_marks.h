@@ -13,11 +13,6 @@
 #include "tool/edit_tool.h"
 #include "tool/key_strip_canvas.h"
 
-/* keyKinds values of a merged key. */
-#define KEY_KINDS_SMOOTH_ONLY 1 /* every merged cage key smooth */
-#define KEY_KINDS_CORNER_ONLY 2 /* every one a corner */
-#define KEY_KINDS_BOTH 3
-
 /* 1 and *kinds = the keyKinds of the merged key within 0.0001 s of `time`;
  * 0 (kinds untouched) when there is none. */
 int getKeyStripKeyKindsAtTime(const LatticeEditToolState* state, double time, int32_t* kinds);

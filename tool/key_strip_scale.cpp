@@ -57,10 +57,6 @@ void updateKeyStripScaleFromHost(LatticeEditToolState* state) {
   updateKeyStripScale(state, scene != nullptr ? scene->framesPerSecond() : kDefaultFramesPerSecond);
 }
 
-double getKeyStripPixelOfTime(const LatticeEditToolState* state, double time) {
-  return time / state->secondsPerPixel - state->timelineX;
-}
-
 double getKeyStripTimeOfPixel(const LatticeEditToolState* state, double x) {
   return (state->timelineX + x) * state->secondsPerPixel;
 }

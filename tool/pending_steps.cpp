@@ -1,8 +1,8 @@
 // The hand-over points to the tool's later parts (pending_steps.h).
 #include "tool/pending_steps.h"
 
-#include "lattice/envelope_mirror.h"
 #include "module/tool_services.h"
+#include "tool/key_strip.h"
 #include "tool/tool_panel.h"
 
 void initUndoStcData(LatticeEditToolState* state) {
@@ -40,24 +40,6 @@ void pushUndoButtonEvent(LWControlID control, void* data) {
 void pushRedoButtonEvent(LWControlID control, void* data) {
   (void)control;
   (void)data;
-}
-
-int addNewMixEnvKeyMemChunk(LatticeEditToolState* state) {
-  (void)state;
-  return 1;
-}
-
-void destroyMixEnvelopeKeyData(LatticeEditToolState* state) {
-  state->mixKeyHead = nullptr;
-  state->mixKeyTail = nullptr;
-  state->mixKeyChunks = nullptr;
-}
-
-void refreshMixEnvelopeKeyData(LatticeEditToolState* state, int resync) {
-  if (!resync) return;
-  for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
-    refreshLWEnvelopeForThisLattice(state->selectedLattices[n], stToolServices.envelopeFuncs);
-  }
 }
 
 void setZeroKeyAtTime(LatticeEditToolState* state, double time, int selectedOnly) {
@@ -103,6 +85,5 @@ void LatticeEditToolUp(LWInstance instance, const LWToolEvent* event) {
 }
 
 void drawToolOverlays(LatticeEditToolState* state, const LWCustomObjAccess* access) {
-  (void)state;
-  (void)access;
+  drawKeyStrip(state, access);
 }

@@ -15,6 +15,7 @@
 
 #include "sdk/lwpanel.h"
 #include "tool/edit_tool.h"
+#include "tool/mix_keys.h"
 
 /* ---- undo and redo ---- */
 
@@ -38,17 +39,6 @@ LWPanelControlFunc pushRedoButtonEvent;
 
 /* ---- key editing on the timeline ---- */
 
-/* Adds a chunk of state->mixKeyChunkSize merged keys to the pool.  1 when
- * added; meanwhile 1 (no pool is needed while nothing is merged). */
-int addNewMixEnvKeyMemChunk(LatticeEditToolState* state);
-/* Frees the merged key list and its pool. */
-void destroyMixEnvelopeKeyData(LatticeEditToolState* state);
-/* Rebuilds the merged key list from the selected lattices' keys; with
- * resync 1 first brings each selected lattice's host envelope back in line
- * with its keys.  The envelope resynchronisation is done already (a segment
- * change renumbers the key labels the envelope shows); the merged list
- * waits for the key strip. */
-void refreshMixEnvelopeKeyData(LatticeEditToolState* state, int resync);
 /* "Set Zero-Key", "Create Key" and "Delete Keys" of the Edit menu at the
  * host time.  Meanwhile nothing changes. */
 void setZeroKeyAtTime(LatticeEditToolState* state, double time, int selectedOnly);

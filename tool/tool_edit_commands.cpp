@@ -6,6 +6,7 @@
 #include "module/ring_send.h"
 #include "module/tool_services.h"
 #include "tool/falloff.h"
+#include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
 #include "tool/selection.h"
 #include "tool/tool_panel.h"
