@@ -51,8 +51,9 @@ LWPanelControlFunc pushPrevNextKeyButton;
 
 /* ---- pointer edits ---- */
 
-/* Press, drag and release in a viewport.  Meanwhile no press is taken
- * (down answers 0), so the host sends no drag or release. */
+/* Press, drag and release in a viewport.  Meanwhile only the key strip
+ * takes a press (down answers 1 for a press on it, else 0), so the host
+ * sends drags and the release only for the strip's actions. */
 int32_t LatticeEditToolDown(LWInstance instance, const LWToolEvent* event);
 void LatticeEditToolMove(LWInstance instance, const LWToolEvent* event);
 void LatticeEditToolUp(LWInstance instance, const LWToolEvent* event);
