@@ -121,9 +121,10 @@ void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
 /* ---- drawing ---- */
 
 /* The strip in the viewport of access->view, over whatever is drawn
- * there: label, band, ruler, range, current time, key marks, dragged
- * keys, end boxes, buttons.  Nothing for a viewport the host does not
- * describe or one too small to hold the strip. */
+ * there (blended, no depth test): label, band, ruler, range, current time,
+ * key marks, dragged keys, end boxes, buttons.  Derives the scale first
+ * (updateKeyStripScaleFromHost).  Nothing for a viewport the canvas cannot
+ * be set up on (setUpScreenCanvas, key_strip_canvas.h). */
 void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access);
 
 #endif /* CAGEWARP_TOOL_KEY_STRIP_H */
