@@ -212,7 +212,7 @@ TEST_F(KeyStripPointer, ScrubbingKeepsToWholeFramesUnlessFractionalFramesAreOn) 
 }
 
 // Zoom stays within 4 .. 128 pixels per frame; fit takes the preview range,
-// or the default zoom when the range is empty.
+// or the default zoom when the range is empty or the viewports too narrow.
 TEST_F(KeyStripPointer, ZoomLimitsAndFit) {
   press(8, 470);
   drag(20000, 470);
@@ -234,6 +234,14 @@ TEST_F(KeyStripPointer, ZoomLimitsAndFit) {
   EXPECT_EQ(state()->timelineX, 160 - 112);
   // The scale the strip draws and picks with follows at once.
   EXPECT_DOUBLE_EQ(state()->secondsPerPixel, 1.0 / 24.0 / TOOL_DEFAULT_PIXELS_PER_FRAME);
+  // Viewports narrower than the host's own timeline margins: the default
+  // zoom again, not a negative one.
+  host.setPreviewRange(0, 60);
+  state()->pixelsPerFrame = 50.0;
+  host.scene().viewports[0].width = 200;
+  press(8, 470, LWTOOLF_ALT_BUTTON);
+  release(8, 470);
+  EXPECT_DOUBLE_EQ(state()->pixelsPerFrame, TOOL_DEFAULT_PIXELS_PER_FRAME);
 }
 
 // Scroll and zoom outlive the tool.
