@@ -165,8 +165,13 @@ typedef struct LatticeEditToolState {
   double brushCenter[3];
   LatticeData* dragLattice;       /* lattice of the hit or of dragPoint; null = none */
 
-  struct UndoStcData* undo;       /* undo history; null = empty */
-  int32_t undoRecordCount;
+  /* Undo history (undo.h). */
+  struct UndoStcData* undoHead;   /* the empty head record; null = no history */
+  struct UndoStcData* undoCurrent;/* last record applied; undoHead = nothing to undo */
+  uint32_t undoUsed;              /* cost of the records held, <= undoBudget */
+  uint32_t undoBudget;            /* UNDO_BUDGET */
+  uint32_t undoStepCounter;       /* number of the newest step; 1 after a reset */
+  uint8_t undoStepDropped;        /* the open step did not fit: record none of it */
 
   void* scanMesh;                 /* host mesh being scanned for picking */
   LWItemID objectUnderCursor;     /* 0 = none */

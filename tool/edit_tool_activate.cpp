@@ -8,6 +8,7 @@
 #include "tool/falloff.h"
 #include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
+#include "tool/undo.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"
 

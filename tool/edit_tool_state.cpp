@@ -8,6 +8,7 @@
 #include "tool/edit_tool.h"
 #include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
+#include "tool/undo.h"
 #include "tool/stiffness.h"
 #include "tool/tool_panel.h"
 

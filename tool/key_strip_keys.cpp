@@ -8,15 +8,11 @@
 #include "module/tool_services.h"
 #include "tool/key_strip.h"
 #include "tool/mix_keys.h"
-#include "tool/pending_steps.h"
+#include "tool/undo.h"
 
 namespace {
 
 constexpr double kChainMargin = 0.0002;  // the range kept around a dragged chain
-
-// Undo record kinds of rec1Process.
-constexpr uint32_t kRecordKeys = 0;          // the keys at a time, before the edit
-constexpr uint32_t kRecordAfterSelection = 1;// where the edit put them (selection only)
 
 bool chainHasSeveralKeys(const LatticeEditToolState* state) {
   return state->draggedKeyFirst != nullptr && state->draggedKeyFirst != state->draggedKeyLast;
@@ -65,7 +61,7 @@ void keepOneKeyEach(LatticeEditToolState* state) {
   for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
     LatticeData* lattice = state->selectedLattices[n];
     if (lattice->firstKey != nullptr) continue;
-    if (!recorded) rec1Process(state, 0, kRecordKeys, 0.0);
+    if (!recorded) rec1Process(state, 0, UNDO_FLAGS_KEY, 0.0);
     recorded = 1;
     getMakeEvaluatedCageKeyAtTime(lattice, 0.0);
   }
@@ -114,8 +110,8 @@ void moveDraggedCageKeys(LatticeEditToolState* state) {
   for (MixEnvelopeKey* key = later ? state->draggedKeyLast : state->draggedKeyFirst; key != nullptr;
        key = later ? key->dragPrev : key->dragNext) {
     const double from = key->dragStartTime, to = from + delta;
-    rec1Process(state, newStep, kRecordKeys, from);
-    rec1Process(state, 0, kRecordAfterSelection, to);
+    rec1Process(state, newStep, UNDO_FLAGS_KEY, from);
+    rec1Process(state, 0, UNDO_FLAGS_KEY_SELECTION_AFTER, to);
     newStep = 0;
     for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
       LatticeData* lattice = state->selectedLattices[n];
@@ -135,7 +131,7 @@ void copyDraggedCageKeys(LatticeEditToolState* state) {
   int32_t newStep = 1;
   for (MixEnvelopeKey* key = state->draggedKeyFirst; key != nullptr; key = key->dragNext) {
     const double from = key->dragStartTime, to = from + offset;
-    rec1Process(state, newStep, kRecordKeys, to);
+    rec1Process(state, newStep, UNDO_FLAGS_KEY, to);
     newStep = 0;
     for (int32_t n = 0; n < state->selectedLatticeCount; ++n) {
       LatticeData* lattice = state->selectedLattices[n];
@@ -151,7 +147,7 @@ void deleteDraggedCageKeys(LatticeEditToolState* state) {
   if (state->draggedKeyFirst == nullptr) return;
   int32_t newStep = 1;
   for (MixEnvelopeKey* key = state->draggedKeyLast; key != nullptr; key = key->dragPrev) {
-    rec1Process(state, newStep, kRecordKeys, key->dragStartTime);
+    rec1Process(state, newStep, UNDO_FLAGS_KEY, key->dragStartTime);
     newStep = 0;
     removeLatticeKeysAt(state, key->dragStartTime);
   }

@@ -1,7 +1,7 @@
 /*
  * pending_steps.h -- the places where the tool's frame hands over to parts
- * of the tool that are not written yet: undo and redo, key editing on the
- * timeline, the pointer edits, and the tool's own viewport drawing.
+ * of the tool that are not written yet: the pointer edits and the tool's
+ * own viewport drawing.
  *
  * Each function below is called where its work belongs and does nothing
  * (or reports "nothing there") until its part lands; the comment says what
@@ -15,39 +15,9 @@
 
 #include "sdk/lwpanel.h"
 #include "tool/edit_tool.h"
+#include "tool/key_edit.h"
 #include "tool/mix_keys.h"
-
-/* ---- undo and redo ---- */
-
-/* Starts an empty history in state->undo.  Meanwhile the history stays
- * empty (undo null, undoRecordCount 0). */
-void initUndoStcData(LatticeEditToolState* state);
-/* Frees the history; undo null, undoRecordCount 0. */
-void destroyUndoStcData(LatticeEditToolState* state);
-/* 1 when the history holds records.  Meanwhile 0. */
-int undoHistoryHasRecords(const LatticeEditToolState* state);
-/* Records the before-state of the selected lattices as one step of `kind`
- * flags (1 rest size, 2 segments, 4 keys ...) at `time`; newStep starts a
- * new user step.  Meanwhile nothing is recorded. */
-void rec1Process(LatticeEditToolState* state, int32_t newStep, uint32_t flags, double time);
-/* Enables "Undo" / "Redo" by the history.  Meanwhile both are ghosted: the
- * history is always empty. */
-void refreshUndoRedoButtons(LatticeEditToolState* state);
-/* The "Undo" and "Redo" buttons. */
-LWPanelControlFunc pushUndoButtonEvent;
-LWPanelControlFunc pushRedoButtonEvent;
-
-/* ---- key editing on the timeline ---- */
-
-/* "Set Zero-Key", "Create Key" and "Delete Keys" of the Edit menu at the
- * host time.  Meanwhile nothing changes. */
-void setZeroKeyAtTime(LatticeEditToolState* state, double time, int selectedOnly);
-void setInterpolatedKeyAtTime(LatticeEditToolState* state, double time);
-void deleteKeysAtTime(LatticeEditToolState* state, double time);
-/* "Zero-Key", "Create Key", "Delete Key" and the previous / next key
- * buttons of the panel. */
-LWPanelControlFunc pushKeyEditButtonEvent;
-LWPanelControlFunc pushPrevNextKeyButton;
+#include "tool/undo.h"
 
 /* ---- pointer edits ---- */
 
@@ -62,7 +32,7 @@ void LatticeEditToolUp(LWInstance instance, const LWToolEvent* event);
 
 /* Everything the tool draws over the lattices in one viewport (cursor,
  * object highlight, selected points, key strip), after the draw preamble
- * (edit_tool_draw.cpp).  Meanwhile nothing is drawn. */
+ * (edit_tool_draw.cpp).  Meanwhile only the key strip is drawn. */
 void drawToolOverlays(LatticeEditToolState* state, const LWCustomObjAccess* access);
 
 #endif /* CAGEWARP_TOOL_PENDING_STEPS_H */

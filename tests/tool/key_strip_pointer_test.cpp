@@ -252,3 +252,38 @@ TEST_F(KeyStripPointer, ScrollSurvivesSwitchingTools) {
   ASSERT_TRUE(activate());
   EXPECT_EQ(state()->timelineX, 60);
 }
+
+// Every strip edit is one undo step, undone and redone whole.
+TEST_F(KeyStripPointer, StripEditsUndoAndRedoInWholeSteps) {
+  auto undo = [&] { host.pressControl(control(TOOL_CONTROL_UNDO)); };
+  auto redo = [&] { host.pressControl(control(TOOL_CONTROL_REDO)); };
+  const std::vector<double> start = {0.0, 1.0, 1.25};
+  std::vector<double> shape(lattice->firstKey->next->points, lattice->firstKey->next->points + 3 * lattice->pointCount);
+  lattice->firstKey->next->points[0] += 0.5;  // the key at 1 s differs from the rest shape
+  shape[0] += 0.5;
+
+  dragTo(424, 470, 456, 470);  // move 1 s to frame 26
+  expectTimes(keyTimes(), {0.0, 26 / 24.0, 1.25});
+  undo();
+  expectTimes(keyTimes(), start);
+  EXPECT_EQ(searchCageKeyAtTime(lattice, 1.0)->points[0], shape[0]);
+  redo();
+  expectTimes(keyTimes(), {0.0, 26 / 24.0, 1.25});
+  EXPECT_EQ(searchCageKeyAtTime(lattice, 26 / 24.0)->points[0], shape[0]);
+  undo();
+  host.setTime(0.5);  // undo went to the key's frame: away from the marker
+
+  dragTo(424, 470, 456, 470, LWTOOLF_ALT_BUTTON);  // copy
+  expectTimes(keyTimes(), {0.0, 1.0, 26 / 24.0, 1.25});
+  undo();
+  expectTimes(keyTimes(), start);
+  host.setTime(0.5);
+
+  // A range of two keys thrown off the strip comes back in one step.
+  dragTo(408, 452, 560, 452, LWTOOLF_ALT_BUTTON);
+  dragTo(424, 470, 424, 470 - 80);
+  expectTimes(keyTimes(), {0.0});
+  undo();
+  expectTimes(keyTimes(), start);
+  EXPECT_EQ(searchCageKeyAtTime(lattice, 1.0)->points[0], shape[0]);
+}
