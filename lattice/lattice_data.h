@@ -116,6 +116,10 @@ typedef struct LatticeData {
   uint32_t notEvaluated;   /* 1 until the first time change */
   uint32_t timeChanged;    /* 1 after a time change, until the refresh */
   LWItemID itemID;         /* the lattice's own scene item */
+  uint64_t creationSerial; /* set once when the Lattice object makes the
+                              record, never reused in the module's life
+                              (so a record at a freed record's address is
+                              told apart from it); 0 = not made by one */
   char description[LATTICE_DESCRIPTION_SIZE];
 
   /* Fast deformation path (deform_table.h); maintained only by

@@ -122,6 +122,13 @@ int copyLatticePoints(LatticeData* to, const LatticeData* from) {
 
 }  // namespace
 
+namespace {
+
+// The last creation serial handed out (LatticeData.creationSerial).
+uint64_t stLatticeCreationSerial = 0;
+
+}  // namespace
+
 LWInstance LatticeCustomCreate(void* serverData, LWItemID item, LWError* error) {
   (void)serverData;
   refetchLatticeServices();
@@ -130,6 +137,7 @@ LWInstance LatticeCustomCreate(void* serverData, LWItemID item, LWError* error) 
   if (object == nullptr) return failCreate(error);
   LatticeData* lattice = &object->lattice;
   setNewLatticeDefaults(lattice, item);
+  lattice->creationSerial = ++stLatticeCreationSerial;
 
   lattice->envelopeBusy = 1;
   createLatticeEnvelope(lattice, services);

@@ -2,7 +2,7 @@
  * edit_pointer.h -- the Edit tool's press, drag and release in a viewport,
  * and the modes that select: "Sel Lattice", "Sel Point", "Sel Lasso",
  * "Apply Disp" and "Remove Disp".  The editing modes' own press and drag
- * and the key strip are handed over (pending_steps.h until they land).
+ * and the key strip are handed over (sculpt.h, key_strip.h).
  *
  * A press (LatticeEditToolDown) reads the view it happened in into the
  * state (pick.h lists the fields), offers itself to the key strip, bounds

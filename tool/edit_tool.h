@@ -85,6 +85,7 @@ enum EditMode {
 
 /* Records of later steps, held here by pointer only. */
 struct MixEnvelopeKey;
+struct MixEnvKeyMemChunk;
 struct UndoStcData;
 struct PolLine;
 struct LassoBucket;
@@ -142,10 +143,14 @@ typedef struct LatticeEditToolState {
   double pressViewPosition[3];
   double restSizeAtPress[3];
 
-  struct MixEnvelopeKey* mixKeyHead; /* merged key list (key strip) */
+  /* Merged key list of the selected lattices (mix_keys.h). */
+  struct MixEnvelopeKey* mixKeyHead;  /* ascending time; null = none */
   struct MixEnvelopeKey* mixKeyTail;
-  void* mixKeyChunks;             /* pool of merged-key chunks */
-  int32_t mixKeyChunkSize;        /* TOOL_MIX_KEY_CHUNK at activation */
+  struct MixEnvKeyMemChunk* mixKeyChunkFirst;   /* pooled records; null = none */
+  struct MixEnvKeyMemChunk* mixKeyChunkCurrent; /* chunk records are taken from */
+  uint32_t mixKeyChunkSize;       /* records per new chunk; TOOL_MIX_KEY_CHUNK */
+  struct MixEnvelopeKey* draggedKeyFirst; /* keys dragged on the strip, by dragNext */
+  struct MixEnvelopeKey* draggedKeyLast;
 
   Lasso lasso;
   int32_t stripAction;            /* 0: a press edits the cage */
@@ -160,8 +165,13 @@ typedef struct LatticeEditToolState {
   double brushCenter[3];
   LatticeData* dragLattice;       /* lattice of the hit or of dragPoint; null = none */
 
-  struct UndoStcData* undo;       /* undo history; null = empty */
-  int32_t undoRecordCount;
+  /* Undo history (undo.h). */
+  struct UndoStcData* undoHead;   /* the empty head record; null = no history */
+  struct UndoStcData* undoCurrent;/* last record applied; undoHead = nothing to undo */
+  uint32_t undoUsed;              /* cost of the records held, <= undoBudget */
+  uint32_t undoBudget;            /* UNDO_BUDGET */
+  uint32_t undoStepCounter;       /* number of the newest step; 1 after a reset */
+  uint8_t undoStepDropped;        /* the open step did not fit: record none of it */
 
   void* scanMesh;                 /* host mesh being scanned for picking */
   LWItemID objectUnderCursor;     /* 0 = none */

@@ -7,7 +7,8 @@
 #include "tool/edit_tool.h"
 #include "tool/falloff.h"
 #include "tool/edit_pointer.h"
-#include "tool/pending_steps.h"
+#include "tool/mix_keys.h"
+#include "tool/undo.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"
 
@@ -73,7 +74,7 @@ int32_t LatticeEditToolHandler(int32_t version, LWGlobalFunc* global, void* loca
   }
   resetEditToolState(state, state);
   initUndoStcData(state);
-  addNewMixEnvKeyMemChunk(state);
+  addNewMixEnvKeyMemChunk(state, state->mixKeyChunkSize);
 
   fillToolFuncs(tool->tool);
   tool->instance = state;

@@ -4,7 +4,7 @@
 #include "module/host_access.h"
 #include "module/tool_services.h"
 #include "tool/edit_tool.h"
-#include "tool/pending_steps.h"
+#include "tool/mix_keys.h"
 #include "tool/tool_draw.h"
 #include "tool/tool_panel.h"
 

@@ -6,7 +6,8 @@
 
 #include "module/version.h"
 #include "tool/edit_tool.h"
-#include "tool/pending_steps.h"
+#include "tool/mix_keys.h"
+#include "tool/undo.h"
 #include "tool/stiffness.h"
 #include "tool/tool_panel.h"
 

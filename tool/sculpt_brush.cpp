@@ -6,7 +6,7 @@
 #include "module/vecmath.h"
 #include "tool/edit_key.h"
 #include "tool/falloff.h"
-#include "tool/pending_steps.h"
+#include "tool/undo.h"
 #include "tool/pick.h"
 #include "tool/relax.h"
 #include "tool/sculpt_geometry.h"

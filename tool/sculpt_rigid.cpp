@@ -5,7 +5,7 @@
 #include "lattice/resample.h"
 #include "module/vecmath.h"
 #include "tool/edit_key.h"
-#include "tool/pending_steps.h"
+#include "tool/undo.h"
 #include "tool/pick.h"
 #include "tool/sculpt_geometry.h"
 #include "tool/sculpt_modes.h"

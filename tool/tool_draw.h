@@ -3,7 +3,7 @@
  * the pick cursor of the selecting modes, the lasso being drawn, the
  * object under the pointer in "Apply Disp" / "Remove Disp", and the
  * selected lattice points; then the soft modes' brush and the key strip
- * (pending_steps.h until they land).
+ * (sculpt.h, key_strip.h).
  *
  * Screen-fixed shapes are built in the view plane: a size in pixels is
  * P x s world units at the depth factor s, where P is the size of one pixel

@@ -6,16 +6,14 @@
 #include "module/ring_send.h"
 #include "module/tool_services.h"
 #include "tool/falloff.h"
-#include "tool/pending_steps.h"
+#include "tool/key_edit.h"
+#include "tool/mix_keys.h"
 #include "tool/selection.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"
+#include "tool/undo.h"
 
 namespace {
-
-// Undo record kinds of the two dialogs' changes.
-constexpr uint32_t kUndoRestSize = 2;
-constexpr uint32_t kUndoSegments = 4;
 
 // A dialog of up to three number fields, made for one question and freed
 // after it.
@@ -102,7 +100,7 @@ int changeSegmentsByDialog(LatticeEditToolState* state) {
       (screen || wanted[2] == lattice->segments[2])) {
     return 0;
   }
-  rec1Process(state, 1, kUndoSegments, state->currentTime);
+  rec1Process(state, 1, UNDO_FLAGS_SEGMENTS, state->currentTime);
   clearPointSelectionForSelectedLattices(state);
   const int done = changeSegmentsOfLattice(lattice, wanted[0], wanted[1], wanted[2]);
   // A Screen lattice lays out its new grid at its next refresh.
@@ -138,7 +136,7 @@ int changeSizeByDialog(LatticeEditToolState* state) {
   panels->destroy(dialog.panel);
   if (!ok) return 0;
   if (wanted[0] == lattice->size[0] && wanted[1] == lattice->size[1] && wanted[2] == lattice->size[2]) return 0;
-  rec1Process(state, 1, kUndoRestSize, state->currentTime);
+  rec1Process(state, 1, UNDO_FLAGS_REST_SIZE, state->currentTime);
   if (lattice->pointCount <= 0) return 0;
   resizeRestLatticeSize(lattice, wanted[0], wanted[1], wanted[2]);
   // The evaluated cage still has the old size: the lattice evaluates it
@@ -175,7 +173,7 @@ void runEditCommand(LatticeEditToolState* state, int32_t item) {
   switch (item) {
     case EDIT_COMMAND_SET_ZERO_KEY:
       if (!selected) return;
-      setZeroKeyAtTime(state, state->currentTime, 1);
+      setZeroKeyAtTime(state, 1, state->currentTime);
       changed = 1;
       break;
     case EDIT_COMMAND_CREATE_KEY:
@@ -184,7 +182,7 @@ void runEditCommand(LatticeEditToolState* state, int32_t item) {
       changed = 1;
       break;
     case EDIT_COMMAND_DELETE_KEYS:
-      if (selected) deleteKeysAtTime(state, state->currentTime);
+      if (selected) deleteKeysByEditCommand(state);
       return;
     case EDIT_COMMAND_CHANGE_SEGMENTS: changed = selected && changeSegmentsByDialog(state); break;
     case EDIT_COMMAND_CHANGE_SIZE: changed = selected && changeSizeByDialog(state); break;

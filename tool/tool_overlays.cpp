@@ -10,7 +10,7 @@
 #include "sdk/lwviewport.h"
 #include "tool/fast_trigons.h"
 #include "tool/lasso.h"
-#include "tool/pending_steps.h"
+#include "tool/key_strip.h"
 #include "tool/pick.h"
 #include "tool/sculpt.h"
 #include "tool/tool_draw.h"

@@ -6,7 +6,9 @@
 #include "module/host_version.h"
 #include "module/tool_services.h"
 #include "tool/falloff.h"
-#include "tool/pending_steps.h"
+#include "tool/key_edit.h"
+#include "tool/key_edit.h"
+#include "tool/undo.h"
 #include "tool/tool_panel.h"
 #include "tool/tool_texts.h"
 

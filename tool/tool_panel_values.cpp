@@ -2,7 +2,7 @@
 #include <initializer_list>
 
 #include "module/tool_services.h"
-#include "tool/pending_steps.h"
+#include "tool/undo.h"
 #include "tool/tool_panel.h"
 
 namespace {
@@ -51,7 +51,7 @@ void resetPanelParm(LatticeEditToolState* state) {
   panels->setEnabled(controlOf(TOOL_CONTROL_FIX_POINTS), used.fixPoints);
   panels->setText(controlOf(TOOL_CONTROL_INFO), state->versionText);
   panels->setEnabled(controlOf(TOOL_CONTROL_INFO), 1);
-  refreshUndoRedoButtons(state);
+  refreshUndoRedoCtl(state);
   refreshCurrentLatticePopCtl(state);
 }
 

@@ -158,6 +158,8 @@ const LocalizedText textChangeSegments = {"Change Segments", "ラティスの分
 const LocalizedText textNewSegmentX = {"New Segment X", "分割数 X", "\x95\xAA\x8A\x84\x90\x94 X"};  // 分割数 X
 const LocalizedText textFalloffTitle = {"Falloff Preferences", "減衰設定", "\x8C\xB8\x90\x8A\x90\xDD\x92\xE8"};  // 減衰設定
 const LocalizedText textPresets = {"Presets", "プリセット", "\x83v\x83\x8A\x83Z\x83" "b\x83g"};  // プリセット
+const LocalizedText textDeleteAllKeysTitle = {"Delete All Keys", "全キーフレームを削除", "\x91S\x83L\x81[\x83t\x83\x8C\x81[\x83\x80\x82\xF0\x8D\xED\x8F\x9C"};  // 全キーフレームを削除
+const LocalizedText textDeleteAllKeysQuestion = {"Are you sure you want to clear all keys of the selected lattices?", "現在選択されているラティスの全キーフレームを削除しますか？", "\x8C\xBB\x8D\xDD\x91I\x91\xF0\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xE9\x83\x89\x83" "e\x83" "B\x83X\x82\xCC\x91S\x83L\x81[\x83t\x83\x8C\x81[\x83\x80\x82\xF0\x8D\xED\x8F\x9C\x82\xB5\x82\xDC\x82\xB7\x82\xA9\x81H"};  // 現在選択されているラティスの全キーフレームを削除しますか？
 const LocalizedText textObjectsOnly = {"Objects mode only.", "オブジェクトを選択してから実行してください。", "\x83I\x83u\x83W\x83" "F\x83N\x83g\x82\xF0\x91I\x91\xF0\x82\xB5\x82\xC4\x82\xA9\x82\xE7\x8E\xC0\x8Ds\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2\x81" "B"};  // オブジェクトを選択してから実行してください。
 
 // Two kana of three bytes each in UTF-8; anything else means the compiler

@@ -41,6 +41,9 @@ extern const LocalizedText textChangeSegments; /* "Change Segments" (dialog titl
 extern const LocalizedText textNewSegmentX;    /* "New Segment X" */
 extern const LocalizedText textFalloffTitle;   /* "Falloff Preferences" */
 extern const LocalizedText textPresets;        /* "Presets" */
+/* The question before "Delete Keys" clears every key. */
+extern const LocalizedText textDeleteAllKeysTitle;    /* "Delete All Keys" */
+extern const LocalizedText textDeleteAllKeysQuestion; /* "Are you sure ..." */
 /* The refusal of an activation without a selected object. */
 extern const LocalizedText textObjectsOnly;    /* "Objects mode only." */
 
