@@ -94,6 +94,11 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
   stDeformKernelSet->marginBlend(columns, edgeCount, epsilon, in, out);
 }
 
+void blendMirroredWithOuterEdgeColumns(const double* columns, const double* images, size_t edgeCount, double epsilon,
+                                       const double in[4][2], double out[4][2]) {
+  stDeformKernelSet->marginBlendMirrored(columns, images, edgeCount, epsilon, in, out);
+}
+
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
   stDeformKernelSet->buildBox(table, evalPoints, segments[0], segments[1], segments[2]);
 }

@@ -89,6 +89,18 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
 void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
                                double out[2]);
 
+/* The margin blend of a base position in[0] and of its three mirror images
+ * in[1..3] (across the lattice's vertical centre line, the horizontal one,
+ * and both), into out[0..3]: what blendWithOuterEdgeColumns gives for each
+ * when the border edges' base positions are mirror symmetric as the points
+ * are.  `images` holds the mirrored edges' proposal data: for each image
+ * in turn, the six columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y of
+ * outerEdgeColumnStride(edgeCount) doubles each, entry n for the image of
+ * edge n (for an image that reverses the edges: the image's displaced end
+ * as the start and its moved vector negated).  Padding entries are 0. */
+void blendMirroredWithOuterEdgeColumns(const double* columns, const double* images, size_t edgeCount, double epsilon,
+                                       const double in[4][2], double out[4][2]);
+
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);

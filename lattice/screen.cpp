@@ -6,8 +6,10 @@
 #include "lattice/screen.h"
 
 #include <assert.h>
+#include <float.h>
 #include <math.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -125,10 +127,50 @@ void setIdentityFarTransform(LatticeData* lattice) {
   far[FAR_SY] = 1.0;
 }
 
+// One block for the kept blend's columns, mirrored edges, bases and
+// results; 0 when short of memory (the record is then empty).
+bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points) {
+  *cache = MarginBlendCache{};
+  const size_t stride = outerEdgeColumnStride(edgeCount);
+  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
+  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points, sizeof(double)));
+  if (block == nullptr) return false;
+  cache->columns = block;
+  cache->images = block + OUTER_EDGE_COLUMN_COUNT * stride;
+  cache->bases = block + edgeDoubles;
+  cache->moved = cache->bases + 2u * points;
+  cache->edgeStride = stride;
+  cache->pointCount = points;
+  return true;
+}
+
+// Whether the rest coordinates of a wide axis (`count` lines, `at(n)` the
+// coordinate of line n) are mirror symmetric about their middle to within
+// a few units in the last place of their magnitude: then the blend may
+// share one point's weights with its images (see MarginBlendCache).
+template <typename At>
+bool isMirrorSymmetric(uint32_t count, At at) {
+  double magnitude = 0.0;
+  for (uint32_t n = 0; n < count; ++n) magnitude = fmax(magnitude, fabs(at(n)));
+  const double ends = at(0) + at(count - 1);
+  const double tolerance = 8.0 * DBL_EPSILON * magnitude;
+  for (uint32_t n = 0; n < count; ++n) {
+    if (!(fabs(at(n) + at(count - 1 - n) - ends) <= tolerance)) return false;
+  }
+  return true;
+}
+
+bool isRestLayoutSymmetric(const LatticeData* lattice) {
+  const uint32_t columns = lattice->wideColumns + 3u;
+  const uint32_t rows = lattice->wideRows + 3u;
+  return isMirrorSymmetric(columns, [&](uint32_t c) { return widePointAt(lattice, c, 0)->restX; }) &&
+         isMirrorSymmetric(rows, [&](uint32_t r) { return widePointAt(lattice, 0, r)->restY; });
+}
+
 bool canReuseArrays(const LatticeData* lattice, int rebuild, uint32_t columns, uint32_t rows, int32_t leftSpans,
                     int32_t bottomSpans) {
   return rebuild == 0 && lattice->wideGrid != nullptr && lattice->outerEdges != nullptr &&
-         lattice->outerEdgeColumns != nullptr &&
+         lattice->outerEdgeColumns != nullptr && lattice->marginCache.columns != nullptr &&
          lattice->columnSpans != nullptr && lattice->rowSpans != nullptr && lattice->wideColumns == columns &&
          lattice->wideRows == rows && lattice->leftSpanCount == leftSpans &&
          lattice->bottomSpanCount == bottomSpans;
@@ -217,28 +259,160 @@ void setMovedEdgeFrames(LatticeData* lattice) {
   }
 }
 
-void blendMarginPoint(const LatticeData* lattice, WidePoint* wp) {
-  const double base[2] = {wp->baseX, wp->baseY};
-  double moved[2];
-  blendWithOuterEdgeColumns(lattice->outerEdgeColumns, outerEdgeCount(lattice), lattice->screenEpsilon, base, moved);
-  wp->x = moved[0];
-  wp->y = moved[1];
+// Whether the kept blend was made from exactly these edges, epsilon and
+// kernel (the margin points' base positions are compared one by one).
+bool marginCacheMatchesEdges(const LatticeData* lattice, const MarginBlendCache* cache) {
+  const size_t doubles = OUTER_EDGE_COLUMN_COUNT * cache->edgeStride;
+  return cache->valid != 0 && cache->kernel == getDeformKernel() &&
+         memcmp(&cache->epsilon, &lattice->screenEpsilon, sizeof(double)) == 0 &&
+         memcmp(cache->columns, lattice->outerEdgeColumns, doubles * sizeof(double)) == 0;
+}
+
+// Lattice point (i, j) where border edge n starts (the walk of
+// chainOuterEdges); edge n ends where edge n + 1 starts.
+void outerEdgeStart(int32_t sx, int32_t sy, int32_t n, int32_t* i, int32_t* j) {
+  const int32_t count = 2 * (sx + sy);
+  n = ((n % count) + count) % count;
+  if (n < sy) { *i = 0; *j = n; }
+  else if (n < sy + sx) { *i = n - sy; *j = sy; }
+  else if (n < 2 * sy + sx) { *i = sx; *j = sy - (n - sy - sx); }
+  else { *i = sx - (n - 2 * sy - sx); *j = 0; }
+}
+
+// The border edge that starts at lattice point (i, j) of the border.
+int32_t outerEdgeStartingAt(int32_t sx, int32_t sy, int32_t i, int32_t j) {
+  if (i == 0 && j < sy) return j;
+  if (j == sy && i < sx) return sy + i;
+  if (i == sx && j > 0) return sy + sx + (sy - j);
+  return 2 * sy + sx + (sx - i);
+}
+
+// Every edge has a positive base length: the mirror images' offsets along
+// their edges (1 - u) hold only then.
+bool allOuterEdgesHaveLength(const LatticeData* lattice) {
+  const size_t stride = outerEdgeColumnStride(outerEdgeCount(lattice));
+  const double* inverse = lattice->outerEdgeColumns + static_cast<size_t>(EDGE_INVERSE_LENGTH) * stride;
+  for (size_t n = 0; n < outerEdgeCount(lattice); ++n) {
+    if (!(inverse[n] > 0.0) || !isfinite(inverse[n])) return false;
+  }
+  return true;
+}
+
+// The mirrored edges' proposal data (blendMirroredWithOuterEdgeColumns):
+// the image of edge n across X or Y is the mirrored edge walked the other
+// way (its end as the start, its moved vector negated); across both it is
+// the edge rotated half a turn, walked the same way.
+void buildMirroredEdges(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  const size_t stride = lattice->marginCache.edgeStride;
+  double* images = lattice->marginCache.images;
+  const int32_t count = 2 * (sx + sy);
+  for (int32_t n = 0; n < count; ++n) {
+    int32_t i0, j0, i1, j1;
+    outerEdgeStart(sx, sy, n, &i0, &j0);
+    outerEdgeStart(sx, sy, n + 1, &i1, &j1);
+    const int32_t mirrored[3] = {outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
+                                 outerEdgeStartingAt(sx, sy, sx - i0, sy - j0)};
+    for (int k = 0; k < 3; ++k) {
+      const MeshOuterEdge* edge = lattice->outerEdges + mirrored[k];
+      const bool reversed = k < 2;
+      const WidePoint* start = reversed ? edge->end : edge->start;
+      const double sign = reversed ? -1.0 : 1.0;
+      const double values[6] = {start->x, start->y, edge->movedNormal[0], edge->movedNormal[1],
+                                sign * edge->movedVector[0], sign * edge->movedVector[1]};
+      for (int c = 0; c < 6; ++c) images[static_cast<size_t>(6 * k + c) * stride + static_cast<size_t>(n)] = values[c];
+    }
+  }
 }
 
 // The margins: the bottom and top margin rows across every column but the
-// ring, then the left and right margin columns along the lattice rows.
+// ring, and the left and right margin columns along the lattice rows.  A
+// point whose base position and edges are those of the kept blend takes the
+// kept result; every other one is blended (four mirror images at once on a
+// symmetric layout) and kept.
 void blendMargins(LatticeData* lattice) {
   const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
   const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
   const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
   const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
-  auto isMarginRow = [&](uint32_t row) { return row <= bottom || row > bottom + 1u + sy; };
-  for (uint32_t row = 1; row <= lattice->wideRows + 1u; ++row) {
-    for (uint32_t column = 1; column <= lattice->wideColumns + 1u; ++column) {
-      const bool marginColumn = column <= left || column > left + 1u + sx;
-      if (isMarginRow(row) || marginColumn) blendMarginPoint(lattice, widePointAt(lattice, column, row));
+  const uint32_t lastColumn = lattice->wideColumns + 2u;  // the ring's; the mirror of column c is lastColumn - c
+  const uint32_t lastRow = lattice->wideRows + 2u;
+  const size_t edgeCount = outerEdgeCount(lattice);
+  MarginBlendCache* cache = &lattice->marginCache;
+  const bool sameEdges = marginCacheMatchesEdges(lattice, cache);
+  if (!sameEdges) {
+    memcpy(cache->columns, lattice->outerEdgeColumns, OUTER_EDGE_COLUMN_COUNT * cache->edgeStride * sizeof(double));
+    cache->epsilon = lattice->screenEpsilon;
+    cache->kernel = getDeformKernel();
+  }
+  const bool mirrored = cache->symmetric != 0 && allOuterEdgesHaveLength(lattice);
+  bool imagesBuilt = false;
+  auto isMargin = [&](uint32_t column, uint32_t row) {
+    return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
+  };
+  auto isKept = [&](size_t at, const WidePoint* wp) {
+    const double base[2] = {wp->baseX, wp->baseY};
+    return sameEdges && memcmp(cache->bases + 2 * at, base, sizeof base) == 0;
+  };
+  auto keep = [&](size_t at, WidePoint* wp, const double moved[2]) {
+    cache->bases[2 * at] = wp->baseX;
+    cache->bases[2 * at + 1] = wp->baseY;
+    cache->moved[2 * at] = wp->x = moved[0];
+    cache->moved[2 * at + 1] = wp->y = moved[1];
+  };
+  auto takeKept = [&](size_t at, WidePoint* wp) {
+    wp->x = cache->moved[2 * at];
+    wp->y = cache->moved[2 * at + 1];
+  };
+  const size_t stride = wideStride(lattice);
+  for (uint32_t row = 1; row < lastRow; ++row) {
+    for (uint32_t column = 1; column < lastColumn; ++column) {
+      if (!isMargin(column, row)) continue;
+      if (!mirrored) {
+        const size_t at = row * stride + column;
+        WidePoint* wp = lattice->wideGrid + at;
+        if (isKept(at, wp)) {
+          takeKept(at, wp);
+          continue;
+        }
+        const double base[2] = {wp->baseX, wp->baseY};
+        double moved[2];
+        blendWithOuterEdgeColumns(lattice->outerEdgeColumns, edgeCount, lattice->screenEpsilon, base, moved);
+        keep(at, wp, moved);
+        continue;
+      }
+      // The point of each group of mirror images nearest the bottom left
+      // blends the group.
+      if (column > lastColumn - column || row > lastRow - row) continue;
+      const size_t group[4] = {row * stride + column, row * stride + (lastColumn - column),
+                               (lastRow - row) * stride + column, (lastRow - row) * stride + (lastColumn - column)};
+      // An image on a centre line is the point itself (or another image).
+      const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
+                                group[3] != group[1] && group[3] != group[2]};
+      bool allKept = true;
+      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[k], lattice->wideGrid + group[k]);
+      if (allKept) {
+        for (int k = 0; k < 4; ++k) takeKept(group[k], lattice->wideGrid + group[k]);
+        continue;
+      }
+      if (!imagesBuilt) {
+        buildMirroredEdges(lattice);
+        imagesBuilt = true;
+      }
+      double in[4][2], moved[4][2];
+      for (int k = 0; k < 4; ++k) {
+        in[k][0] = lattice->wideGrid[group[k]].baseX;
+        in[k][1] = lattice->wideGrid[group[k]].baseY;
+      }
+      blendMirroredWithOuterEdgeColumns(lattice->outerEdgeColumns, cache->images, edgeCount, lattice->screenEpsilon,
+                                        in, moved);
+      for (int k = 0; k < 4; ++k) {
+        if (distinct[k]) keep(group[k], lattice->wideGrid + group[k], moved[k]);
+      }
     }
   }
+  cache->valid = 1;
 }
 
 void fitFarField(LatticeData* lattice) {
@@ -297,6 +471,8 @@ void freeScreenTables(LatticeData* lattice) {
   free(lattice->wideGrid);
   free(lattice->outerEdges);
   free(lattice->outerEdgeColumns);
+  free(lattice->marginCache.columns);  // one block with bases and moved
+  lattice->marginCache = MarginBlendCache{};
   free(lattice->columnSpans);
   free(lattice->rowSpans);
   lattice->wideGrid = nullptr;
@@ -344,13 +520,16 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
     lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
     lattice->outerEdgeColumns = static_cast<double*>(
         calloc(OUTER_EDGE_COLUMN_COUNT * outerEdgeColumnStride(2u * static_cast<size_t>(sx + sy)), sizeof(double)));
+    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy), points);
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
-        lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr) {
+        lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr || !cached) {
       freeScreenTables(lattice);
       markLatticeCageChanged(lattice);
       return 0;
     }
   }
+  // A new layout's rest positions are not those of any kept blend.
+  lattice->marginCache.valid = 0;
   buildMarginSpans(lattice->columnSpans, sx, stepX, extent);
   buildMarginSpans(lattice->rowSpans, sy, stepY, extent);
   lattice->wideColumns = columns;
@@ -361,6 +540,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
   lattice->screenEpsilon = extent * 0.0001;
 
   layOutRestPositions(lattice);
+  lattice->marginCache.symmetric = isRestLayoutSymmetric(lattice) ? 1 : 0;
   chainOuterEdges(lattice);
   setRestEdgeFrames(lattice);
   setIdentityFarTransform(lattice);
