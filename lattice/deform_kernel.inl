@@ -511,15 +511,17 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // The margin blend of a point and its three mirror images across the
 // lattice's centre lines, whose distances, offsets along and across the
 // mirrored edges and so weights are the same as the point's own: the
-// square root and the division of each edge serve four points.  `images`
-// holds, for the images across X, across Y and across both in this order,
-// six columns each (the layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with
-// edge n's entries describing the image of edge n, written so that the
-// point's own u and w give the image's proposal.  in[0] is the point and
-// in[1..3] its images' own base positions; out[k] their blended positions.
-inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t edgeCount,
-                                      double epsilon, const double in[4][2], double out[4][2]) {
-  const size_t stride = outerEdgeColumnStride(edgeCount);
+// square root and the division of each edge serve four points.  Runs over
+// the edges begin .. end (multiples of four within the column stride) and
+// adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
+// g (q - in[k]) of image k in X and Y.  `images` holds, for the images
+// across X, across Y and across both in this order, six columns each (the
+// layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with edge n's entries
+// describing the image of edge n, written so that the point's own u and w
+// give the image's proposal.  in[0] is the point and in[1..3] its images'
+// own base positions.
+inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
+                                      size_t end, double epsilon, const double in[4][2], double sums[9]) {
   auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
   const double* startBaseX = at(columns, EDGE_START_BASE_X);
   const double* startBaseY = at(columns, EDGE_START_BASE_Y);
@@ -550,29 +552,43 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
     sx = mulAdd(g, qx - ix, sx);
     sy = mulAdd(g, qy - iy, sy);
   };
-  for (size_t n = 0; n < stride; n += 4) {
+  // The weight of four edges: their square roots and divisions take the
+  // longest; two sets in flight at once keep the processor busy meanwhile.
+  struct EdgeWeights {
+    Vd u, w, g;
+  };
+  auto weightsAt = [&](size_t n) KERNEL_ALWAYS_INLINE_LAMBDA {
     const Vd vx = px - loadu(startBaseX + n);
     const Vd vy = py - loadu(startBaseY + n);
     const Vd dx = loadu(directionX + n);
     const Vd dy = loadu(directionY + n);
-    const Vd u = mulAdd(dx, vx, dy * vy) * loadu(inverseLength + n);
-    const Vd w = mulAdd(dy, vx, zero - dx * vy);
+    EdgeWeights e;
+    e.u = mulAdd(dx, vx, dy * vy) * loadu(inverseLength + n);
+    e.w = mulAdd(dy, vx, zero - dx * vy);
     const Vd ex = px - loadu(endBaseX + n);
     const Vd ey = py - loadu(endBaseY + n);
     const Vd toEnd = mulAdd(ex, ex, ey * ey);
     const Vd toStart = mulAdd(vx, vx, vy * vy);
-    const Vd squared = select(greater(u, one), toEnd, select(greater(zero, u), toStart, w * w));
+    const Vd squared = select(greater(e.u, one), toEnd, select(greater(zero, e.u), toStart, e.w * e.w));
     const Vd t = sqrtv(squared) + eps;
-    const Vd g = loadu(edgeWeight + n) / (t * t);
-    sumWeight = sumWeight + g;
-    accumulate(proposal[0], n, g, u, w, ix0, iy0, sumX0, sumY0);
-    accumulate(proposal[1], n, g, u, w, ix1, iy1, sumX1, sumY1);
-    accumulate(proposal[2], n, g, u, w, ix2, iy2, sumX2, sumY2);
-    accumulate(proposal[3], n, g, u, w, ix3, iy3, sumX3, sumY3);
+    e.g = loadu(edgeWeight + n) / (t * t);
+    return e;
+  };
+  auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
+    sumWeight = sumWeight + e.g;
+    accumulate(proposal[0], n, e.g, e.u, e.w, ix0, iy0, sumX0, sumY0);
+    accumulate(proposal[1], n, e.g, e.u, e.w, ix1, iy1, sumX1, sumY1);
+    accumulate(proposal[2], n, e.g, e.u, e.w, ix2, iy2, sumX2, sumY2);
+    accumulate(proposal[3], n, e.g, e.u, e.w, ix3, iy3, sumX3, sumY3);
+  };
+  size_t n = begin;
+  for (; n + 8 <= end; n += 8) {
+    const EdgeWeights a = weightsAt(n);
+    const EdgeWeights b = weightsAt(n + 4);
+    accumulateAll(n, a);
+    accumulateAll(n + 4, b);
   }
-  const double weight = laneSum(sumWeight);
-  const Vd sums[4][2] = {{sumX0, sumY0}, {sumX1, sumY1}, {sumX2, sumY2}, {sumX3, sumY3}};
-  for (int k = 0; k < 4; ++k) {
-    for (int c = 0; c < 2; ++c) out[k][c] = weight == 0.0 ? in[k][c] : in[k][c] + laneSum(sums[k][c]) / weight;
-  }
+  if (n < end) accumulateAll(n, weightsAt(n));
+  const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
+  for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
 }

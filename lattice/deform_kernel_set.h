@@ -44,8 +44,8 @@ struct DeformKernelSet {
   void (*buildBox)(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz);
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
-  void (*marginBlendMirrored)(const double* columns, const double* images, size_t edgeCount, double epsilon,
-                              const double in[4][2], double out[4][2]);
+  void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
+                              double epsilon, const double in[4][2], double sums[9]);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;

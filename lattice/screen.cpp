@@ -127,20 +127,44 @@ void setIdentityFarTransform(LatticeData* lattice) {
   far[FAR_SY] = 1.0;
 }
 
-// One block for the kept blend's columns, mirrored edges, bases and
-// results; 0 when short of memory (the record is then empty).
-bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points) {
+// Groups of mirror images in the margins of a grid of these dimensions:
+// one per margin point nearest the bottom left of its images.
+size_t mirrorGroupCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy, int32_t left, int32_t bottom) {
+  const uint32_t lastColumn = columns + 2u;
+  const uint32_t lastRow = rows + 2u;
+  size_t count = 0;
+  for (uint32_t row = 1; 2u * row <= lastRow; ++row) {
+    const bool marginRow = row <= static_cast<uint32_t>(bottom) || row > static_cast<uint32_t>(bottom + 1 + sy);
+    for (uint32_t column = 1; 2u * column <= lastColumn; ++column) {
+      if (marginRow || column <= static_cast<uint32_t>(left) || column > static_cast<uint32_t>(left + 1 + sx)) ++count;
+    }
+  }
+  return count;
+}
+
+// One block for the kept blend's columns, mirrored edges, bases, results
+// and per-group sums, one for the groups' point indices; 0 when short of
+// memory (the record is then empty).
+bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, size_t groups) {
   *cache = MarginBlendCache{};
   const size_t stride = outerEdgeColumnStride(edgeCount);
   const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
-  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points, sizeof(double)));
-  if (block == nullptr) return false;
+  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
+  auto* indices = static_cast<size_t*>(calloc(4u * groups + 1u, sizeof(size_t)));
+  if (block == nullptr || indices == nullptr) {
+    free(block);
+    free(indices);
+    return false;
+  }
   cache->columns = block;
   cache->images = block + OUTER_EDGE_COLUMN_COUNT * stride;
   cache->bases = block + edgeDoubles;
   cache->moved = cache->bases + 2u * points;
+  cache->groupSums = cache->moved + 2u * points;
+  cache->groups = indices;
   cache->edgeStride = stride;
   cache->pointCount = points;
+  cache->groupCount = groups;
   return true;
 }
 
@@ -207,13 +231,18 @@ void setBasePositions(LatticeData* lattice) {
   const double* rest0 = lattice->restPoints;
   CornerFit fit;
   fitCorners(&fit, q00, qN0, q0N, qNN, lattice->size[0], lattice->size[1], rest0[0], rest0[1]);
-  const size_t count = wideStride(lattice) * (lattice->wideRows + 3u);
-  for (size_t n = 0; n < count; ++n) {
-    WidePoint* wp = lattice->wideGrid + n;
-    double base[2];
-    mapCornerFit(&fit, wp->restX, wp->restY, base);
-    wp->baseX = base[0];
-    wp->baseY = base[1];
+  // mapCornerFit's arithmetic, with each row's part taken once: every
+  // point of a row shares its restY.
+  const size_t stride = wideStride(lattice);
+  for (uint32_t row = 0; row < lattice->wideRows + 3u; ++row) {
+    WidePoint* line = lattice->wideGrid + row * stride;
+    const double dy = (line->restY - fit.restY0) * fit.scaleY;
+    for (size_t column = 0; column < stride; ++column) {
+      WidePoint* wp = line + column;
+      const double dx = (wp->restX - fit.restX0) * fit.scaleX;
+      wp->baseX = fit.origin[0] + fit.right[0] * dx + fit.up[0] * dy;
+      wp->baseY = fit.origin[1] + fit.right[1] * dx + fit.up[1] * dy;
+    }
   }
 }
 
@@ -298,7 +327,7 @@ bool allOuterEdgesHaveLength(const LatticeData* lattice) {
   return true;
 }
 
-// The mirrored edges' proposal data (blendMirroredWithOuterEdgeColumns):
+// The mirrored edges' proposal data (addMirroredOuterEdgeBlend):
 // the image of edge n across X or Y is the mirrored edge walked the other
 // way (its end as the start, its moved vector negated); across both it is
 // the edge rotated half a turn, walked the same way.
@@ -326,6 +355,10 @@ void buildMirroredEdges(LatticeData* lattice) {
   }
 }
 
+// Edges per part of the mirrored blend: the columns of 128 edges (31
+// doubles each) fill most of a 32 KiB first-level data cache.
+constexpr size_t kEdgesPerPart = 128;
+
 // The margins: the bottom and top margin rows across every column but the
 // ring, and the left and right margin columns along the lattice rows.  A
 // point whose base position and edges are those of the kept blend takes the
@@ -347,7 +380,7 @@ void blendMargins(LatticeData* lattice) {
     cache->kernel = getDeformKernel();
   }
   const bool mirrored = cache->symmetric != 0 && allOuterEdgesHaveLength(lattice);
-  bool imagesBuilt = false;
+  size_t pending = 0;  // groups of mirror images to blend
   auto isMargin = [&](uint32_t column, uint32_t row) {
     return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
   };
@@ -383,33 +416,61 @@ void blendMargins(LatticeData* lattice) {
         continue;
       }
       // The point of each group of mirror images nearest the bottom left
-      // blends the group.
-      if (column > lastColumn - column || row > lastRow - row) continue;
-      const size_t group[4] = {row * stride + column, row * stride + (lastColumn - column),
-                               (lastRow - row) * stride + column, (lastRow - row) * stride + (lastColumn - column)};
-      // An image on a centre line is the point itself (or another image).
-      const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
-                                group[3] != group[1] && group[3] != group[2]};
+      // stands for the group.
+      if (2u * column > lastColumn || 2u * row > lastRow) continue;
+      size_t* group = cache->groups + 4 * pending;
+      group[0] = row * stride + column;
+      group[1] = row * stride + (lastColumn - column);
+      group[2] = (lastRow - row) * stride + column;
+      group[3] = (lastRow - row) * stride + (lastColumn - column);
       bool allKept = true;
       for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[k], lattice->wideGrid + group[k]);
       if (allKept) {
         for (int k = 0; k < 4; ++k) takeKept(group[k], lattice->wideGrid + group[k]);
-        continue;
+      } else {
+        ++pending;
       }
-      if (!imagesBuilt) {
-        buildMirroredEdges(lattice);
-        imagesBuilt = true;
-      }
-      double in[4][2], moved[4][2];
-      for (int k = 0; k < 4; ++k) {
-        in[k][0] = lattice->wideGrid[group[k]].baseX;
-        in[k][1] = lattice->wideGrid[group[k]].baseY;
-      }
-      blendMirroredWithOuterEdgeColumns(lattice->outerEdgeColumns, cache->images, edgeCount, lattice->screenEpsilon,
-                                        in, moved);
-      for (int k = 0; k < 4; ++k) {
-        if (distinct[k]) keep(group[k], lattice->wideGrid + group[k], moved[k]);
-      }
+    }
+  }
+  if (pending == 0) {
+    cache->valid = 1;
+    return;
+  }
+  assert(pending <= cache->groupCount);
+  // The groups that changed, the edges a part at a time, so that each part
+  // stays in the processor's nearest cache while every group goes through it.
+  buildMirroredEdges(lattice);
+  double* sums = cache->groupSums;
+  memset(sums, 0, 9 * pending * sizeof(double));
+  auto inputsOf = [&](const size_t* group, double in[4][2]) {
+    for (int k = 0; k < 4; ++k) {
+      in[k][0] = lattice->wideGrid[group[k]].baseX;
+      in[k][1] = lattice->wideGrid[group[k]].baseY;
+    }
+  };
+  const size_t edgeStride = cache->edgeStride;
+  for (size_t begin = 0; begin < edgeStride; begin += kEdgesPerPart) {
+    const size_t end = begin + kEdgesPerPart < edgeStride ? begin + kEdgesPerPart : edgeStride;
+    for (size_t g = 0; g < pending; ++g) {
+      double in[4][2];
+      inputsOf(cache->groups + 4 * g, in);
+      addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
+                                lattice->screenEpsilon, in, sums + 9 * g);
+    }
+  }
+  for (size_t g = 0; g < pending; ++g) {
+    const size_t* group = cache->groups + 4 * g;
+    const double* sum = sums + 9 * g;
+    double in[4][2];
+    inputsOf(group, in);
+    // An image on a centre line is the point itself (or another image).
+    const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
+                              group[3] != group[1] && group[3] != group[2]};
+    for (int k = 0; k < 4; ++k) {
+      if (!distinct[k]) continue;
+      const double moved[2] = {sum[0] == 0.0 ? in[k][0] : in[k][0] + sum[1 + 2 * k] / sum[0],
+                               sum[0] == 0.0 ? in[k][1] : in[k][1] + sum[2 + 2 * k] / sum[0]};
+      keep(group[k], lattice->wideGrid + group[k], moved);
     }
   }
   cache->valid = 1;
@@ -471,7 +532,8 @@ void freeScreenTables(LatticeData* lattice) {
   free(lattice->wideGrid);
   free(lattice->outerEdges);
   free(lattice->outerEdgeColumns);
-  free(lattice->marginCache.columns);  // one block with bases and moved
+  free(lattice->marginCache.columns);  // one block with the images, bases, results and sums
+  free(lattice->marginCache.groups);
   lattice->marginCache = MarginBlendCache{};
   free(lattice->columnSpans);
   free(lattice->rowSpans);
@@ -520,7 +582,8 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
     lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
     lattice->outerEdgeColumns = static_cast<double*>(
         calloc(OUTER_EDGE_COLUMN_COUNT * outerEdgeColumnStride(2u * static_cast<size_t>(sx + sy)), sizeof(double)));
-    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy), points);
+    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy), points,
+                                         mirrorGroupCount(columns, rows, sx, sy, leftSpans, bottomSpans));
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
         lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr || !cached) {
       freeScreenTables(lattice);

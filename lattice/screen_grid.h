@@ -87,8 +87,9 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  *     kernel, and a point's base position), as after an edit inside the
  *     lattice, reuses the kept results: the inputs are compared bit for
  *     bit, so a reused result is exactly the one the blend would give.
- * Allocated as one block with the widened grid and freed with it; its size
- * is linear in the grid's (no growth across updates).
+ * Allocated with the widened grid (two blocks: `columns` starts the one of
+ * doubles, `groups` is the other) and freed with it; its size is linear in
+ * the grid's and never grows across updates.
  *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
  *              (layout above) the kept results were blended from;
  *   images     3 x 6 x edgeStride: per mirror image (across X, across Y,
@@ -97,6 +98,11 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  *   bases      2 x pointCount: the base position each kept result was
  *              blended from, by wide point index (margin points only);
  *   moved      2 x pointCount: the kept result of each;
+ *   groupSums  9 x groupCount: a blend's running sums per group of mirror
+ *              images (deform_kernel.h), working storage of one update;
+ *   groups     4 x groupCount wide point indices: the groups being blended;
+ *   groupCount groups of mirror images in the margins (one per margin point
+ *              nearest the bottom left of its images);
  *   pointCount (wideColumns + 3) x (wideRows + 3);
  *   epsilon    the screenEpsilon used;  kernel  the kernel that ran;
  *   symmetric  1 when the rest layout is mirror symmetric (set per layout);
@@ -107,8 +113,11 @@ typedef struct MarginBlendCache {
   double* images;
   double* bases;
   double* moved;
+  double* groupSums;
+  size_t* groups;
   size_t edgeStride;
   size_t pointCount;
+  size_t groupCount;
   double epsilon;
   int kernel;
   int symmetric;
