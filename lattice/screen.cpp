@@ -150,7 +150,7 @@ bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, 
   const size_t stride = outerEdgeColumnStride(edgeCount);
   const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
   auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
-  auto* indices = static_cast<size_t*>(calloc(4u * groups + 1u, sizeof(size_t)));
+  auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
   if (block == nullptr || indices == nullptr) {
     free(block);
     free(indices);
@@ -355,6 +355,30 @@ void buildMirroredEdges(LatticeData* lattice) {
   }
 }
 
+// Margin points of the grid (the widened grid without its ring and without
+// the lattice's own points).
+size_t marginPointCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy) {
+  return static_cast<size_t>(columns + 1u) * (rows + 1u) - static_cast<size_t>(sx + 1) * static_cast<size_t>(sy + 1);
+}
+
+// The place of margin point (column, row) among the margin points, in the
+// order of the walk: the bottom margin rows whole, the left and right
+// margin columns of each lattice row, the top margin rows whole.
+size_t marginSlot(const LatticeData* lattice, uint32_t column, uint32_t row) {
+  const size_t across = lattice->wideColumns + 1u;  // columns 1 .. wideColumns + 1
+  const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
+  if (row <= bottom) return (row - 1u) * across + (column - 1u);
+  const size_t below = bottom * across;
+  if (row <= bottom + 1u + sy) {
+    const size_t inRow = column <= left ? column - 1u : left + (column - (left + 2u + sx));
+    return below + (row - bottom - 1u) * 2u * left + inRow;
+  }
+  return below + (sy + 1u) * 2u * left + (row - (bottom + 2u + sy)) * across + (column - 1u);
+}
+
 // Edges per part of the mirrored blend: the columns of 128 edges (31
 // doubles each) fill most of a 32 KiB first-level data cache.
 constexpr size_t kEdgesPerPart = 128;
@@ -385,6 +409,7 @@ void blendMargins(LatticeData* lattice) {
     return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
   };
   auto isKept = [&](size_t at, const WidePoint* wp) {
+    assert(at < cache->pointCount);
     const double base[2] = {wp->baseX, wp->baseY};
     return sameEdges && memcmp(cache->bases + 2 * at, base, sizeof base) == 0;
   };
@@ -403,8 +428,8 @@ void blendMargins(LatticeData* lattice) {
     for (uint32_t column = 1; column < lastColumn; ++column) {
       if (!isMargin(column, row)) continue;
       if (!mirrored) {
-        const size_t at = row * stride + column;
-        WidePoint* wp = lattice->wideGrid + at;
+        const size_t at = marginSlot(lattice, column, row);
+        WidePoint* wp = lattice->wideGrid + row * stride + column;
         if (isKept(at, wp)) {
           takeKept(at, wp);
           continue;
@@ -418,15 +443,18 @@ void blendMargins(LatticeData* lattice) {
       // The point of each group of mirror images nearest the bottom left
       // stands for the group.
       if (2u * column > lastColumn || 2u * row > lastRow) continue;
-      size_t* group = cache->groups + 4 * pending;
-      group[0] = row * stride + column;
-      group[1] = row * stride + (lastColumn - column);
-      group[2] = (lastRow - row) * stride + column;
-      group[3] = (lastRow - row) * stride + (lastColumn - column);
+      // Wide point indices of the point and its images, then their slots.
+      size_t* group = cache->groups + 8 * pending;
+      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
+      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
+      for (int k = 0; k < 4; ++k) {
+        group[k] = rows[k] * stride + columns[k];
+        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
+      }
       bool allKept = true;
-      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[k], lattice->wideGrid + group[k]);
+      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[4 + k], lattice->wideGrid + group[k]);
       if (allKept) {
-        for (int k = 0; k < 4; ++k) takeKept(group[k], lattice->wideGrid + group[k]);
+        for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
       } else {
         ++pending;
       }
@@ -453,13 +481,13 @@ void blendMargins(LatticeData* lattice) {
     const size_t end = begin + kEdgesPerPart < edgeStride ? begin + kEdgesPerPart : edgeStride;
     for (size_t g = 0; g < pending; ++g) {
       double in[4][2];
-      inputsOf(cache->groups + 4 * g, in);
+      inputsOf(cache->groups + 8 * g, in);
       addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
                                 lattice->screenEpsilon, in, sums + 9 * g);
     }
   }
   for (size_t g = 0; g < pending; ++g) {
-    const size_t* group = cache->groups + 4 * g;
+    const size_t* group = cache->groups + 8 * g;
     const double* sum = sums + 9 * g;
     double in[4][2];
     inputsOf(group, in);
@@ -470,7 +498,7 @@ void blendMargins(LatticeData* lattice) {
       if (!distinct[k]) continue;
       const double moved[2] = {sum[0] == 0.0 ? in[k][0] : in[k][0] + sum[1 + 2 * k] / sum[0],
                                sum[0] == 0.0 ? in[k][1] : in[k][1] + sum[2 + 2 * k] / sum[0]};
-      keep(group[k], lattice->wideGrid + group[k], moved);
+      keep(group[4 + k], lattice->wideGrid + group[k], moved);
     }
   }
   cache->valid = 1;
@@ -582,7 +610,8 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
     lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
     lattice->outerEdgeColumns = static_cast<double*>(
         calloc(OUTER_EDGE_COLUMN_COUNT * outerEdgeColumnStride(2u * static_cast<size_t>(sx + sy)), sizeof(double)));
-    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy), points,
+    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy),
+                                         marginPointCount(columns, rows, sx, sy),
                                          mirrorGroupCount(columns, rows, sx, sy, leftSpans, bottomSpans));
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
         lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr || !cached) {

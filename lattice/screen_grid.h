@@ -96,14 +96,18 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  *              across both) the columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y
  *              of the mirrored edges (deform_kernel.h), rebuilt per blend;
  *   bases      2 x pointCount: the base position each kept result was
- *              blended from, by wide point index (margin points only);
+ *              blended from, per margin point in the order of the update's
+ *              walk (bottom margin rows, the margin columns of each lattice
+ *              row, top margin rows);
  *   moved      2 x pointCount: the kept result of each;
  *   groupSums  9 x groupCount: a blend's running sums per group of mirror
  *              images (deform_kernel.h), working storage of one update;
- *   groups     4 x groupCount wide point indices: the groups being blended;
+ *   groups     8 x groupCount: the wide point indices of each group being
+ *              blended (the point and its images), then their margin places;
  *   groupCount groups of mirror images in the margins (one per margin point
  *              nearest the bottom left of its images);
- *   pointCount (wideColumns + 3) x (wideRows + 3);
+ *   pointCount the margin points: (wideColumns + 1) (wideRows + 1) minus
+ *              the lattice's own points;
  *   epsilon    the screenEpsilon used;  kernel  the kernel that ran;
  *   symmetric  1 when the rest layout is mirror symmetric (set per layout);
  *   valid      0 until a blend has filled the record and after every
