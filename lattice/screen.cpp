@@ -644,7 +644,7 @@ void updateScreenLatticeGrid(LatticeData* lattice) {
   assert(lattice != nullptr);
   if (lattice->type != LATTICE_SCREEN) return;
   if (lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr || lattice->outerEdgeColumns == nullptr ||
-      lattice->evalPoints == nullptr ||
+      lattice->marginCache.columns == nullptr || lattice->evalPoints == nullptr ||
       lattice->pointCount <= 0) {
     markLatticeCageChanged(lattice);  // evalPoints may have changed all the same
     return;
