@@ -2,7 +2,8 @@
 // deformation it feeds: one displaceWithLattice pass over 100,000 points.
 //
 //   BM_EvaluateBoxKeys       16 x 16 x 16 Box lattice, 100 keys, a time between keys
-//   BM_EvaluateScreenGrid    128 x 128 Screen lattice: cage, margins and far fit
+//   BM_EvaluateScreenGrid/.. Screen lattice (128 x 128, 1000 x 1000): cage, margins
+//                            and far fit, at one time or alternating between two
 //   BM_DisplaceBoxPoints     displaceWithLattice over 100,000 points (same Box lattice)
 //   BM_MarginBlend/...       the Screen lattice's margin blend alone, over every
 //                            margin point: edge by edge (the reference, as the
@@ -71,19 +72,27 @@ void BM_EvaluateBoxKeys(benchmark::State& state) {
 }
 BENCHMARK(BM_EvaluateBoxKeys)->Unit(benchmark::kMicrosecond);
 
+// Arguments: segments across and up, and whether the time alternates
+// between two frames (1: the cage's border moves at every update, so the
+// margin blend runs in full every time) or stays (0: an update at an
+// unchanged time, as after an edit inside the lattice; the blend's inputs
+// are unchanged and its last results are reused).
 void BM_EvaluateScreenGrid(benchmark::State& state) {
   Owned screen;
-  makeLattice(&screen, LATTICE_SCREEN, 128, 128, 1);
+  makeLattice(&screen, LATTICE_SCREEN, static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)), 1);
   addBentKeys(screen.lattice, 2);
+  const bool animated = state.range(2) != 0;
+  int frame = 0;
   for (auto _ : state) {
-    setEvaluatedCageOtherPosAtTime(screen.lattice, 0.37);
+    setEvaluatedCageOtherPosAtTime(screen.lattice, animated && (++frame & 1) != 0 ? 0.63 : 0.37);
     benchmark::DoNotOptimize(screen.lattice->farTransform[0]);
   }
   const LatticeData* l = screen.lattice;
   state.counters["widePoints"] = static_cast<double>((l->wideColumns + 3) * (l->wideRows + 3));
   state.counters["borderEdges"] = 2.0 * (l->segments[0] + l->segments[1]);
 }
-BENCHMARK(BM_EvaluateScreenGrid)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EvaluateScreenGrid)->Args({128, 128, 0})->Args({128, 128, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EvaluateScreenGrid)->Args({1000, 1000, 0})->Args({1000, 1000, 1})->Unit(benchmark::kMillisecond)->Iterations(4);
 
 void BM_DisplaceBoxPoints(benchmark::State& state) {
   Owned box;

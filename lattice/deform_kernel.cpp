@@ -94,6 +94,11 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
   stDeformKernelSet->marginBlend(columns, edgeCount, epsilon, in, out);
 }
 
+void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
+                               double epsilon, const double in[4][2], double sums[9]) {
+  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, in, sums);
+}
+
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
   stDeformKernelSet->buildBox(table, evalPoints, segments[0], segments[1], segments[2]);
 }

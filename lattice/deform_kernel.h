@@ -89,6 +89,24 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
 void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
                                double out[2]);
 
+/* Part of the margin blend of a base position in[0] and of its three
+ * mirror images in[1..3] (across the lattice's vertical centre line, the
+ * horizontal one, and both), for the edges begin .. end of the columns
+ * (multiples of four, end at most `stride` = outerEdgeColumnStride(edge
+ * count)): adds the sum of the weights to sums[0] and, for image k, the
+ * weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
+ * edges, in[k] + those sums / sums[0] is what blendWithOuterEdgeColumns
+ * gives for in[k] when the edges' base positions are mirror symmetric as
+ * the points are (else it means nothing).  `images` holds the mirrored
+ * edges' proposal data: for each image in turn, the six columns
+ * EDGE_START_X .. EDGE_MOVED_VECTOR_Y of `stride` doubles each, entry n for
+ * the image of edge n (for an image that reverses the edges: the image's
+ * displaced end as the start and its moved vector negated); padding
+ * entries 0.  Running over the edges in parts lets the caller keep them in
+ * the processor's nearest cache while it goes through every point. */
+void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
+                               double epsilon, const double in[4][2], double sums[9]);
+
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);

@@ -507,3 +507,88 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
   out[0] = in[0] + laneSum(sumX) / weight;
   out[1] = in[1] + laneSum(sumY) / weight;
 }
+
+// The margin blend of a point and its three mirror images across the
+// lattice's centre lines, whose distances, offsets along and across the
+// mirrored edges and so weights are the same as the point's own: the
+// square root and the division of each edge serve four points.  Runs over
+// the edges begin .. end (multiples of four within the column stride) and
+// adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
+// g (q - in[k]) of image k in X and Y.  `images` holds, for the images
+// across X, across Y and across both in this order, six columns each (the
+// layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with edge n's entries
+// describing the image of edge n, written so that the point's own u and w
+// give the image's proposal.  in[0] is the point and in[1..3] its images'
+// own base positions.
+inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
+                                      size_t end, double epsilon, const double in[4][2], double sums[9]) {
+  auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
+  const double* startBaseX = at(columns, EDGE_START_BASE_X);
+  const double* startBaseY = at(columns, EDGE_START_BASE_Y);
+  const double* endBaseX = at(columns, EDGE_END_BASE_X);
+  const double* endBaseY = at(columns, EDGE_END_BASE_Y);
+  const double* directionX = at(columns, EDGE_DIRECTION_X);
+  const double* directionY = at(columns, EDGE_DIRECTION_Y);
+  const double* inverseLength = at(columns, EDGE_INVERSE_LENGTH);
+  const double* edgeWeight = at(columns, EDGE_WEIGHT);
+  // Proposal columns of the point (k = 0) and of each image: start x, y,
+  // moved normal x, y, moved vector x, y, `stride` apart.
+  const double* proposal[4] = {at(columns, EDGE_START_X), images, images + 6 * stride, images + 12 * stride};
+  const Vd px = broadcast(in[0][0]);
+  const Vd py = broadcast(in[0][1]);
+  const Vd one = broadcast(1.0);
+  const Vd zero = broadcast(0.0);
+  const Vd eps = broadcast(epsilon);
+  Vd sumWeight = zero;
+  Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
+     sumY3 = zero;
+  const Vd ix0 = broadcast(in[0][0]), iy0 = broadcast(in[0][1]), ix1 = broadcast(in[1][0]),
+           iy1 = broadcast(in[1][1]), ix2 = broadcast(in[2][0]), iy2 = broadcast(in[2][1]),
+           ix3 = broadcast(in[3][0]), iy3 = broadcast(in[3][1]);
+  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd ix, Vd iy, Vd& sx, Vd& sy)
+      KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd qx = mulAdd(loadu(p + 4 * stride + n), u, mulAdd(loadu(p + 2 * stride + n), w, loadu(p + n)));
+    const Vd qy = mulAdd(loadu(p + 5 * stride + n), u, mulAdd(loadu(p + 3 * stride + n), w, loadu(p + stride + n)));
+    sx = mulAdd(g, qx - ix, sx);
+    sy = mulAdd(g, qy - iy, sy);
+  };
+  // The weight of four edges: their square roots and divisions take the
+  // longest; two sets in flight at once keep the processor busy meanwhile.
+  struct EdgeWeights {
+    Vd u, w, g;
+  };
+  auto weightsAt = [&](size_t n) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd vx = px - loadu(startBaseX + n);
+    const Vd vy = py - loadu(startBaseY + n);
+    const Vd dx = loadu(directionX + n);
+    const Vd dy = loadu(directionY + n);
+    EdgeWeights e;
+    e.u = mulAdd(dx, vx, dy * vy) * loadu(inverseLength + n);
+    e.w = mulAdd(dy, vx, zero - dx * vy);
+    const Vd ex = px - loadu(endBaseX + n);
+    const Vd ey = py - loadu(endBaseY + n);
+    const Vd toEnd = mulAdd(ex, ex, ey * ey);
+    const Vd toStart = mulAdd(vx, vx, vy * vy);
+    const Vd squared = select(greater(e.u, one), toEnd, select(greater(zero, e.u), toStart, e.w * e.w));
+    const Vd t = sqrtv(squared) + eps;
+    e.g = loadu(edgeWeight + n) / (t * t);
+    return e;
+  };
+  auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
+    sumWeight = sumWeight + e.g;
+    accumulate(proposal[0], n, e.g, e.u, e.w, ix0, iy0, sumX0, sumY0);
+    accumulate(proposal[1], n, e.g, e.u, e.w, ix1, iy1, sumX1, sumY1);
+    accumulate(proposal[2], n, e.g, e.u, e.w, ix2, iy2, sumX2, sumY2);
+    accumulate(proposal[3], n, e.g, e.u, e.w, ix3, iy3, sumX3, sumY3);
+  };
+  size_t n = begin;
+  for (; n + 8 <= end; n += 8) {
+    const EdgeWeights a = weightsAt(n);
+    const EdgeWeights b = weightsAt(n + 4);
+    accumulateAll(n, a);
+    accumulateAll(n + 4, b);
+  }
+  if (n < end) accumulateAll(n, weightsAt(n));
+  const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
+  for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
+}

@@ -44,6 +44,8 @@ struct DeformKernelSet {
   void (*buildBox)(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz);
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
+  void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
+                              double epsilon, const double in[4][2], double sums[9]);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
@@ -65,15 +67,17 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 // The kernels' shared core goes into each caller whole (see boxKernelLanes).
 #if defined(__GNUC__) || defined(__clang__)
 #define KERNEL_ALWAYS_INLINE inline __attribute__((always_inline))
+#define KERNEL_ALWAYS_INLINE_LAMBDA __attribute__((always_inline))
 #else
 #define KERNEL_ALWAYS_INLINE inline
+#define KERNEL_ALWAYS_INLINE_LAMBDA
 #endif
 
 // The record of a set compiled from deform_kernel.inl in namespace `ns`.
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
     ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
-        ns::marginBlendKernel                                                                                      \
+        ns::marginBlendKernel, ns::marginBlendMirroredKernel                                                       \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

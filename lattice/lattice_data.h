@@ -85,6 +85,7 @@ typedef struct LatticeData {
   MeshOuterEdge* outerEdgeList;
   double* outerEdgeColumns;      /* the border edges' blend data by columns
                                     (screen_grid.h), filled at every update */
+  MarginBlendCache marginCache; /* the last margin blend (screen_grid.h) */
   SpanEntry* columnSpans;  /* leftSpanCount + 1 entries (closing entry last) */
   SpanEntry* rowSpans;     /* bottomSpanCount + 1 entries */
   int32_t leftSpanCount, bottomSpanCount;

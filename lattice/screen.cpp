@@ -6,8 +6,10 @@
 #include "lattice/screen.h"
 
 #include <assert.h>
+#include <float.h>
 #include <math.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -125,10 +127,74 @@ void setIdentityFarTransform(LatticeData* lattice) {
   far[FAR_SY] = 1.0;
 }
 
+// Groups of mirror images in the margins of a grid of these dimensions:
+// one per margin point nearest the bottom left of its images.
+size_t mirrorGroupCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy, int32_t left, int32_t bottom) {
+  const uint32_t lastColumn = columns + 2u;
+  const uint32_t lastRow = rows + 2u;
+  size_t count = 0;
+  for (uint32_t row = 1; 2u * row <= lastRow; ++row) {
+    const bool marginRow = row <= static_cast<uint32_t>(bottom) || row > static_cast<uint32_t>(bottom + 1 + sy);
+    for (uint32_t column = 1; 2u * column <= lastColumn; ++column) {
+      if (marginRow || column <= static_cast<uint32_t>(left) || column > static_cast<uint32_t>(left + 1 + sx)) ++count;
+    }
+  }
+  return count;
+}
+
+// One block for the kept blend's columns, mirrored edges, bases, results
+// and per-group sums, one for the groups' point indices; 0 when short of
+// memory (the record is then empty).
+bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, size_t groups) {
+  *cache = MarginBlendCache{};
+  const size_t stride = outerEdgeColumnStride(edgeCount);
+  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
+  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
+  auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
+  if (block == nullptr || indices == nullptr) {
+    free(block);
+    free(indices);
+    return false;
+  }
+  cache->columns = block;
+  cache->images = block + OUTER_EDGE_COLUMN_COUNT * stride;
+  cache->bases = block + edgeDoubles;
+  cache->moved = cache->bases + 2u * points;
+  cache->groupSums = cache->moved + 2u * points;
+  cache->groups = indices;
+  cache->edgeStride = stride;
+  cache->pointCount = points;
+  cache->groupCount = groups;
+  return true;
+}
+
+// Whether the rest coordinates of a wide axis (`count` lines, `at(n)` the
+// coordinate of line n) are mirror symmetric about their middle to within
+// a few units in the last place of their magnitude: then the blend may
+// share one point's weights with its images (see MarginBlendCache).
+template <typename At>
+bool isMirrorSymmetric(uint32_t count, At at) {
+  double magnitude = 0.0;
+  for (uint32_t n = 0; n < count; ++n) magnitude = fmax(magnitude, fabs(at(n)));
+  const double ends = at(0) + at(count - 1);
+  const double tolerance = 8.0 * DBL_EPSILON * magnitude;
+  for (uint32_t n = 0; n < count; ++n) {
+    if (!(fabs(at(n) + at(count - 1 - n) - ends) <= tolerance)) return false;
+  }
+  return true;
+}
+
+bool isRestLayoutSymmetric(const LatticeData* lattice) {
+  const uint32_t columns = lattice->wideColumns + 3u;
+  const uint32_t rows = lattice->wideRows + 3u;
+  return isMirrorSymmetric(columns, [&](uint32_t c) { return widePointAt(lattice, c, 0)->restX; }) &&
+         isMirrorSymmetric(rows, [&](uint32_t r) { return widePointAt(lattice, 0, r)->restY; });
+}
+
 bool canReuseArrays(const LatticeData* lattice, int rebuild, uint32_t columns, uint32_t rows, int32_t leftSpans,
                     int32_t bottomSpans) {
   return rebuild == 0 && lattice->wideGrid != nullptr && lattice->outerEdges != nullptr &&
-         lattice->outerEdgeColumns != nullptr &&
+         lattice->outerEdgeColumns != nullptr && lattice->marginCache.columns != nullptr &&
          lattice->columnSpans != nullptr && lattice->rowSpans != nullptr && lattice->wideColumns == columns &&
          lattice->wideRows == rows && lattice->leftSpanCount == leftSpans &&
          lattice->bottomSpanCount == bottomSpans;
@@ -165,13 +231,18 @@ void setBasePositions(LatticeData* lattice) {
   const double* rest0 = lattice->restPoints;
   CornerFit fit;
   fitCorners(&fit, q00, qN0, q0N, qNN, lattice->size[0], lattice->size[1], rest0[0], rest0[1]);
-  const size_t count = wideStride(lattice) * (lattice->wideRows + 3u);
-  for (size_t n = 0; n < count; ++n) {
-    WidePoint* wp = lattice->wideGrid + n;
-    double base[2];
-    mapCornerFit(&fit, wp->restX, wp->restY, base);
-    wp->baseX = base[0];
-    wp->baseY = base[1];
+  // mapCornerFit's arithmetic, with each row's part taken once: every
+  // point of a row shares its restY.
+  const size_t stride = wideStride(lattice);
+  for (uint32_t row = 0; row < lattice->wideRows + 3u; ++row) {
+    WidePoint* line = lattice->wideGrid + row * stride;
+    const double dy = (line->restY - fit.restY0) * fit.scaleY;
+    for (size_t column = 0; column < stride; ++column) {
+      WidePoint* wp = line + column;
+      const double dx = (wp->restX - fit.restX0) * fit.scaleX;
+      wp->baseX = fit.origin[0] + fit.right[0] * dx + fit.up[0] * dy;
+      wp->baseY = fit.origin[1] + fit.right[1] * dx + fit.up[1] * dy;
+    }
   }
 }
 
@@ -217,28 +288,220 @@ void setMovedEdgeFrames(LatticeData* lattice) {
   }
 }
 
-void blendMarginPoint(const LatticeData* lattice, WidePoint* wp) {
-  const double base[2] = {wp->baseX, wp->baseY};
-  double moved[2];
-  blendWithOuterEdgeColumns(lattice->outerEdgeColumns, outerEdgeCount(lattice), lattice->screenEpsilon, base, moved);
-  wp->x = moved[0];
-  wp->y = moved[1];
+// Whether the kept blend was made from exactly these edges, epsilon and
+// kernel (the margin points' base positions are compared one by one).
+bool marginCacheMatchesEdges(const LatticeData* lattice, const MarginBlendCache* cache) {
+  const size_t doubles = OUTER_EDGE_COLUMN_COUNT * cache->edgeStride;
+  return cache->valid != 0 && cache->kernel == getDeformKernel() &&
+         memcmp(&cache->epsilon, &lattice->screenEpsilon, sizeof(double)) == 0 &&
+         memcmp(cache->columns, lattice->outerEdgeColumns, doubles * sizeof(double)) == 0;
 }
 
+// Lattice point (i, j) where border edge n starts (the walk of
+// chainOuterEdges); edge n ends where edge n + 1 starts.
+void outerEdgeStart(int32_t sx, int32_t sy, int32_t n, int32_t* i, int32_t* j) {
+  const int32_t count = 2 * (sx + sy);
+  n = ((n % count) + count) % count;
+  if (n < sy) { *i = 0; *j = n; }
+  else if (n < sy + sx) { *i = n - sy; *j = sy; }
+  else if (n < 2 * sy + sx) { *i = sx; *j = sy - (n - sy - sx); }
+  else { *i = sx - (n - 2 * sy - sx); *j = 0; }
+}
+
+// The border edge that starts at lattice point (i, j) of the border.
+int32_t outerEdgeStartingAt(int32_t sx, int32_t sy, int32_t i, int32_t j) {
+  if (i == 0 && j < sy) return j;
+  if (j == sy && i < sx) return sy + i;
+  if (i == sx && j > 0) return sy + sx + (sy - j);
+  return 2 * sy + sx + (sx - i);
+}
+
+// Every edge has a positive base length: the mirror images' offsets along
+// their edges (1 - u) hold only then.
+bool allOuterEdgesHaveLength(const LatticeData* lattice) {
+  const size_t stride = outerEdgeColumnStride(outerEdgeCount(lattice));
+  const double* inverse = lattice->outerEdgeColumns + static_cast<size_t>(EDGE_INVERSE_LENGTH) * stride;
+  for (size_t n = 0; n < outerEdgeCount(lattice); ++n) {
+    if (!(inverse[n] > 0.0) || !isfinite(inverse[n])) return false;
+  }
+  return true;
+}
+
+// The mirrored edges' proposal data (addMirroredOuterEdgeBlend):
+// the image of edge n across X or Y is the mirrored edge walked the other
+// way (its end as the start, its moved vector negated); across both it is
+// the edge rotated half a turn, walked the same way.
+void buildMirroredEdges(LatticeData* lattice) {
+  const int32_t sx = lattice->segments[0];
+  const int32_t sy = lattice->segments[1];
+  const size_t stride = lattice->marginCache.edgeStride;
+  double* images = lattice->marginCache.images;
+  const int32_t count = 2 * (sx + sy);
+  for (int32_t n = 0; n < count; ++n) {
+    int32_t i0, j0, i1, j1;
+    outerEdgeStart(sx, sy, n, &i0, &j0);
+    outerEdgeStart(sx, sy, n + 1, &i1, &j1);
+    const int32_t mirrored[3] = {outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
+                                 outerEdgeStartingAt(sx, sy, sx - i0, sy - j0)};
+    for (int k = 0; k < 3; ++k) {
+      const MeshOuterEdge* edge = lattice->outerEdges + mirrored[k];
+      const bool reversed = k < 2;
+      const WidePoint* start = reversed ? edge->end : edge->start;
+      const double sign = reversed ? -1.0 : 1.0;
+      const double values[6] = {start->x, start->y, edge->movedNormal[0], edge->movedNormal[1],
+                                sign * edge->movedVector[0], sign * edge->movedVector[1]};
+      for (int c = 0; c < 6; ++c) images[static_cast<size_t>(6 * k + c) * stride + static_cast<size_t>(n)] = values[c];
+    }
+  }
+}
+
+// Margin points of the grid (the widened grid without its ring and without
+// the lattice's own points).
+size_t marginPointCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy) {
+  return static_cast<size_t>(columns + 1u) * (rows + 1u) - static_cast<size_t>(sx + 1) * static_cast<size_t>(sy + 1);
+}
+
+// The place of margin point (column, row) among the margin points, in the
+// order of the walk: the bottom margin rows whole, the left and right
+// margin columns of each lattice row, the top margin rows whole.
+size_t marginSlot(const LatticeData* lattice, uint32_t column, uint32_t row) {
+  const size_t across = lattice->wideColumns + 1u;  // columns 1 .. wideColumns + 1
+  const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
+  if (row <= bottom) return (row - 1u) * across + (column - 1u);
+  const size_t below = bottom * across;
+  if (row <= bottom + 1u + sy) {
+    const size_t inRow = column <= left ? column - 1u : left + (column - (left + 2u + sx));
+    return below + (row - bottom - 1u) * 2u * left + inRow;
+  }
+  return below + (sy + 1u) * 2u * left + (row - (bottom + 2u + sy)) * across + (column - 1u);
+}
+
+// Edges per part of the mirrored blend: the columns of 128 edges (31
+// doubles each) fill most of a 32 KiB first-level data cache.
+constexpr size_t kEdgesPerPart = 128;
+
 // The margins: the bottom and top margin rows across every column but the
-// ring, then the left and right margin columns along the lattice rows.
+// ring, and the left and right margin columns along the lattice rows.  A
+// point whose base position and edges are those of the kept blend takes the
+// kept result; every other one is blended (four mirror images at once on a
+// symmetric layout) and kept.
 void blendMargins(LatticeData* lattice) {
   const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
   const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
   const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
   const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
-  auto isMarginRow = [&](uint32_t row) { return row <= bottom || row > bottom + 1u + sy; };
-  for (uint32_t row = 1; row <= lattice->wideRows + 1u; ++row) {
-    for (uint32_t column = 1; column <= lattice->wideColumns + 1u; ++column) {
-      const bool marginColumn = column <= left || column > left + 1u + sx;
-      if (isMarginRow(row) || marginColumn) blendMarginPoint(lattice, widePointAt(lattice, column, row));
+  const uint32_t lastColumn = lattice->wideColumns + 2u;  // the ring's; the mirror of column c is lastColumn - c
+  const uint32_t lastRow = lattice->wideRows + 2u;
+  const size_t edgeCount = outerEdgeCount(lattice);
+  MarginBlendCache* cache = &lattice->marginCache;
+  const bool sameEdges = marginCacheMatchesEdges(lattice, cache);
+  if (!sameEdges) {
+    memcpy(cache->columns, lattice->outerEdgeColumns, OUTER_EDGE_COLUMN_COUNT * cache->edgeStride * sizeof(double));
+    cache->epsilon = lattice->screenEpsilon;
+    cache->kernel = getDeformKernel();
+  }
+  const bool mirrored = cache->symmetric != 0 && allOuterEdgesHaveLength(lattice);
+  size_t pending = 0;  // groups of mirror images to blend
+  auto isMargin = [&](uint32_t column, uint32_t row) {
+    return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
+  };
+  auto isKept = [&](size_t at, const WidePoint* wp) {
+    assert(at < cache->pointCount);
+    const double base[2] = {wp->baseX, wp->baseY};
+    return sameEdges && memcmp(cache->bases + 2 * at, base, sizeof base) == 0;
+  };
+  auto keep = [&](size_t at, WidePoint* wp, const double moved[2]) {
+    cache->bases[2 * at] = wp->baseX;
+    cache->bases[2 * at + 1] = wp->baseY;
+    cache->moved[2 * at] = wp->x = moved[0];
+    cache->moved[2 * at + 1] = wp->y = moved[1];
+  };
+  auto takeKept = [&](size_t at, WidePoint* wp) {
+    wp->x = cache->moved[2 * at];
+    wp->y = cache->moved[2 * at + 1];
+  };
+  const size_t stride = wideStride(lattice);
+  for (uint32_t row = 1; row < lastRow; ++row) {
+    for (uint32_t column = 1; column < lastColumn; ++column) {
+      if (!isMargin(column, row)) continue;
+      if (!mirrored) {
+        const size_t at = marginSlot(lattice, column, row);
+        WidePoint* wp = lattice->wideGrid + row * stride + column;
+        if (isKept(at, wp)) {
+          takeKept(at, wp);
+          continue;
+        }
+        const double base[2] = {wp->baseX, wp->baseY};
+        double moved[2];
+        blendWithOuterEdgeColumns(lattice->outerEdgeColumns, edgeCount, lattice->screenEpsilon, base, moved);
+        keep(at, wp, moved);
+        continue;
+      }
+      // The point of each group of mirror images nearest the bottom left
+      // stands for the group.
+      if (2u * column > lastColumn || 2u * row > lastRow) continue;
+      // Wide point indices of the point and its images, then their slots.
+      size_t* group = cache->groups + 8 * pending;
+      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
+      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
+      for (int k = 0; k < 4; ++k) {
+        group[k] = rows[k] * stride + columns[k];
+        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
+      }
+      bool allKept = true;
+      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[4 + k], lattice->wideGrid + group[k]);
+      if (allKept) {
+        for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
+      } else {
+        ++pending;
+      }
     }
   }
+  if (pending == 0) {
+    cache->valid = 1;
+    return;
+  }
+  assert(pending <= cache->groupCount);
+  // The groups that changed, the edges a part at a time, so that each part
+  // stays in the processor's nearest cache while every group goes through it.
+  buildMirroredEdges(lattice);
+  double* sums = cache->groupSums;
+  memset(sums, 0, 9 * pending * sizeof(double));
+  auto inputsOf = [&](const size_t* group, double in[4][2]) {
+    for (int k = 0; k < 4; ++k) {
+      in[k][0] = lattice->wideGrid[group[k]].baseX;
+      in[k][1] = lattice->wideGrid[group[k]].baseY;
+    }
+  };
+  const size_t edgeStride = cache->edgeStride;
+  for (size_t begin = 0; begin < edgeStride; begin += kEdgesPerPart) {
+    const size_t end = begin + kEdgesPerPart < edgeStride ? begin + kEdgesPerPart : edgeStride;
+    for (size_t g = 0; g < pending; ++g) {
+      double in[4][2];
+      inputsOf(cache->groups + 8 * g, in);
+      addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
+                                lattice->screenEpsilon, in, sums + 9 * g);
+    }
+  }
+  for (size_t g = 0; g < pending; ++g) {
+    const size_t* group = cache->groups + 8 * g;
+    const double* sum = sums + 9 * g;
+    double in[4][2];
+    inputsOf(group, in);
+    // An image on a centre line is the point itself (or another image).
+    const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
+                              group[3] != group[1] && group[3] != group[2]};
+    for (int k = 0; k < 4; ++k) {
+      if (!distinct[k]) continue;
+      const double moved[2] = {sum[0] == 0.0 ? in[k][0] : in[k][0] + sum[1 + 2 * k] / sum[0],
+                               sum[0] == 0.0 ? in[k][1] : in[k][1] + sum[2 + 2 * k] / sum[0]};
+      keep(group[4 + k], lattice->wideGrid + group[k], moved);
+    }
+  }
+  cache->valid = 1;
 }
 
 void fitFarField(LatticeData* lattice) {
@@ -297,6 +560,9 @@ void freeScreenTables(LatticeData* lattice) {
   free(lattice->wideGrid);
   free(lattice->outerEdges);
   free(lattice->outerEdgeColumns);
+  free(lattice->marginCache.columns);  // one block with the images, bases, results and sums
+  free(lattice->marginCache.groups);
+  lattice->marginCache = MarginBlendCache{};
   free(lattice->columnSpans);
   free(lattice->rowSpans);
   lattice->wideGrid = nullptr;
@@ -344,13 +610,18 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
     lattice->rowSpans = static_cast<SpanEntry*>(calloc(static_cast<size_t>(bottomSpans + 1), sizeof(SpanEntry)));
     lattice->outerEdgeColumns = static_cast<double*>(
         calloc(OUTER_EDGE_COLUMN_COUNT * outerEdgeColumnStride(2u * static_cast<size_t>(sx + sy)), sizeof(double)));
+    const bool cached = allocMarginCache(&lattice->marginCache, 2u * static_cast<size_t>(sx + sy),
+                                         marginPointCount(columns, rows, sx, sy),
+                                         mirrorGroupCount(columns, rows, sx, sy, leftSpans, bottomSpans));
     if (lattice->wideGrid == nullptr || lattice->outerEdges == nullptr || lattice->columnSpans == nullptr ||
-        lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr) {
+        lattice->rowSpans == nullptr || lattice->outerEdgeColumns == nullptr || !cached) {
       freeScreenTables(lattice);
       markLatticeCageChanged(lattice);
       return 0;
     }
   }
+  // A new layout's rest positions are not those of any kept blend.
+  lattice->marginCache.valid = 0;
   buildMarginSpans(lattice->columnSpans, sx, stepX, extent);
   buildMarginSpans(lattice->rowSpans, sy, stepY, extent);
   lattice->wideColumns = columns;
@@ -361,6 +632,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
   lattice->screenEpsilon = extent * 0.0001;
 
   layOutRestPositions(lattice);
+  lattice->marginCache.symmetric = isRestLayoutSymmetric(lattice) ? 1 : 0;
   chainOuterEdges(lattice);
   setRestEdgeFrames(lattice);
   setIdentityFarTransform(lattice);
@@ -372,7 +644,7 @@ void updateScreenLatticeGrid(LatticeData* lattice) {
   assert(lattice != nullptr);
   if (lattice->type != LATTICE_SCREEN) return;
   if (lattice->wideGrid == nullptr || lattice->outerEdgeList == nullptr || lattice->outerEdgeColumns == nullptr ||
-      lattice->evalPoints == nullptr ||
+      lattice->marginCache.columns == nullptr || lattice->evalPoints == nullptr ||
       lattice->pointCount <= 0) {
     markLatticeCageChanged(lattice);  // evalPoints may have changed all the same
     return;

@@ -51,7 +51,7 @@ typedef struct MeshOuterEdge {
  * every edge side by side, so that it runs over four edges at once:
  * OUTER_EDGE_COLUMN_COUNT columns of outerEdgeColumnStride(edge count)
  * doubles each, edge n at entry n of every column.  The entries past the
- * last edge (up to a multiple of four) are padding with weight 0. */
+ * last edge are padding with weight 0. */
 enum {
   EDGE_START_BASE_X, EDGE_START_BASE_Y, /* base position of the start */
   EDGE_END_BASE_X, EDGE_END_BASE_Y,     /* base position of the end */
@@ -64,8 +64,69 @@ enum {
   OUTER_EDGE_COLUMN_COUNT
 };
 
-/* Entries per column: the edge count rounded up to a multiple of four. */
-inline size_t outerEdgeColumnStride(size_t edgeCount) { return (edgeCount + 3u) & ~static_cast<size_t>(3u); }
+/* Entries per column: the edge count rounded up to a multiple of four, and
+ * four more where that is a multiple of 64: columns a multiple of 512 bytes
+ * apart would all fall into the same few sets of the processor's cache,
+ * which holds only 8 to 12 lines per set, and the blend reads every column
+ * at once. */
+inline size_t outerEdgeColumnStride(size_t edgeCount) {
+  const size_t stride = (edgeCount + 3u) & ~static_cast<size_t>(3u);
+  return stride % 64u == 0 ? stride + 4u : stride;
+}
+
+/* The margin blend's working storage.
+ *
+ * The blend costs margin points x border edges.  Two things cut it, and
+ * neither changes what it computes beyond rounding:
+ *   - a rest layout that is mirror symmetric across the lattice's centre
+ *     lines (the regular grid always is, to a few units in the last place)
+ *     gives a point and its three mirror images the same distances to the
+ *     mirrored edges, so one square root and one division per edge serve
+ *     four points (images: the mirrored edges' proposal data);
+ *   - an update whose blend inputs are all unchanged (edges, epsilon,
+ *     kernel, and a point's base position), as after an edit inside the
+ *     lattice, reuses the kept results: the inputs are compared bit for
+ *     bit, so a reused result is exactly the one the blend would give.
+ * Allocated with the widened grid (two blocks: `columns` starts the one of
+ * doubles, `groups` is the other) and freed with it; its size is linear in
+ * the grid's and never grows across updates.
+ *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
+ *              (layout above) the kept results were blended from;
+ *   images     3 x 6 x edgeStride: per mirror image (across X, across Y,
+ *              across both) the columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y
+ *              of the mirrored edges (deform_kernel.h), rebuilt per blend;
+ *   bases      2 x pointCount: the base position each kept result was
+ *              blended from, per margin point in the order of the update's
+ *              walk (bottom margin rows, the margin columns of each lattice
+ *              row, top margin rows);
+ *   moved      2 x pointCount: the kept result of each;
+ *   groupSums  9 x groupCount: a blend's running sums per group of mirror
+ *              images (deform_kernel.h), working storage of one update;
+ *   groups     8 x groupCount: the wide point indices of each group being
+ *              blended (the point and its images), then their margin places;
+ *   groupCount groups of mirror images in the margins (one per margin point
+ *              nearest the bottom left of its images);
+ *   pointCount the margin points: (wideColumns + 1) (wideRows + 1) minus
+ *              the lattice's own points;
+ *   epsilon    the screenEpsilon used;  kernel  the kernel that ran;
+ *   symmetric  1 when the rest layout is mirror symmetric (set per layout);
+ *   valid      0 until a blend has filled the record and after every
+ *              re-layout, 1 otherwise. */
+typedef struct MarginBlendCache {
+  double* columns;
+  double* images;
+  double* bases;
+  double* moved;
+  double* groupSums;
+  size_t* groups;
+  size_t edgeStride;
+  size_t pointCount;
+  size_t groupCount;
+  double epsilon;
+  int kernel;
+  int symmetric;
+  int valid;
+} MarginBlendCache;
 
 /* farTransform layout: a, b, c, d, tx, ty, sx, sy. */
 enum { FAR_A, FAR_B, FAR_C, FAR_D, FAR_TX, FAR_TY, FAR_SX, FAR_SY, FAR_COUNT };
