@@ -94,8 +94,9 @@ typedef struct LWObjectInfo {
   /* Dissolve at a time: 0 fully visible .. 1 invisible. */
   double (*dissolve)(LWItemID object, LWTime time);
   /* A mesh info of the object, owned by the caller (call its destroy()).
-   * frozen non-zero: pntOtherPos gives the deformed positions of the
-   * current time.  Null for a null object, a stale item or no memory. */
+   * frozen non-zero: pntOtherPos gives the final positions of the current
+   * time in world coordinates (deformers and placement applied), where
+   * the viewports show the object.  Null for a null object, a stale item or no memory. */
   LWMeshInfo* (*meshInfo)(LWItemID object, int32_t frozen);
 } LWObjectInfo;
 

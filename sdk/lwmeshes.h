@@ -8,7 +8,9 @@
  *   - the one returned by LWObjectInfo.meshInfo(): owned by the caller, who
  *     must call its destroy() when done.
  * Point and polygon identifiers are stable for the life of the info and are
- * never 0.  Positions are in the object's own coordinates.
+ * never 0.  Positions are in the object's own coordinates, except the
+ * final positions of a frozen mesh (LWObjectInfo.meshInfo), which are in
+ * world coordinates.
  *
  * Vertex maps: a map has a type (LWVMAP_ tag), a name and a dimension (1 for
  * weight maps).  A point may have no value in a map; reading then fails.

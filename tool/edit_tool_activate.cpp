@@ -6,6 +6,7 @@
 #include "module/tool_services.h"
 #include "tool/edit_tool.h"
 #include "tool/falloff.h"
+#include "tool/edit_pointer.h"
 #include "tool/mix_keys.h"
 #include "tool/pending_steps.h"
 #include "tool/undo.h"

@@ -1,10 +1,11 @@
 // The draw callback's preamble: whether the tool may go on at all, and the
 // bookkeeping that tells the tool's own redraws from the host's.  What the
-// tool draws is drawToolOverlays (pending_steps.h).
+// tool draws is drawToolOverlays (tool_draw.h).
 #include "module/host_access.h"
 #include "module/tool_services.h"
 #include "tool/edit_tool.h"
 #include "tool/pending_steps.h"
+#include "tool/tool_draw.h"
 #include "tool/tool_panel.h"
 
 void LatticeEditToolDraw(LWInstance instance, const LWCustomObjAccess* access) {

@@ -2,23 +2,38 @@
 #include "tool/pending_steps.h"
 
 
-int32_t LatticeEditToolDown(LWInstance instance, const LWToolEvent* event) {
-  (void)instance;
+void pressSculptMode(LatticeEditToolState* state, const LWToolEvent* event) {
+  (void)event;
+  state->mouseButton = 0;
+}
+
+void dragSculptMode(LatticeEditToolState* state, const LWToolEvent* event) {
+  (void)state;
+  (void)event;
+}
+
+int pressKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
+  (void)state;
   (void)event;
   return 0;
 }
 
-void LatticeEditToolMove(LWInstance instance, const LWToolEvent* event) {
-  (void)instance;
+void dragKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
+  (void)state;
   (void)event;
 }
 
-void LatticeEditToolUp(LWInstance instance, const LWToolEvent* event) {
-  (void)instance;
+void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event) {
+  (void)state;
   (void)event;
 }
 
-void drawToolOverlays(LatticeEditToolState* state, const LWCustomObjAccess* access) {
+void drawSculptBrush(LatticeEditToolState* state, const LWCustomObjAccess* access) {
+  (void)state;
+  (void)access;
+}
+
+void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access) {
   (void)state;
   (void)access;
 }

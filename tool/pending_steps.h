@@ -1,7 +1,7 @@
 /*
  * pending_steps.h -- the places where the tool's frame hands over to parts
- * of the tool that are not written yet: the pointer edits and the tool's
- * own viewport drawing.
+ * of the tool that are not written yet: the key strip (and, until they
+ * land, the editing modes' pointer edits and brush).
  *
  * Each function below is called where its work belongs and does nothing
  * (or reports "nothing there") until its part lands; the comment says what
@@ -19,19 +19,25 @@
 #include "tool/mix_keys.h"
 #include "tool/undo.h"
 
-/* ---- pointer edits ---- */
+/* ---- sculpting and the key strip ---- */
 
-/* Press, drag and release in a viewport.  Meanwhile no press is taken
- * (down answers 0), so the host sends no drag or release. */
-int32_t LatticeEditToolDown(LWInstance instance, const LWToolEvent* event);
-void LatticeEditToolMove(LWInstance instance, const LWToolEvent* event);
-void LatticeEditToolUp(LWInstance instance, const LWToolEvent* event);
+/* The press and drag of the editing modes (Move .. RestSize).  Meanwhile
+ * the press is refused (mouseButton 0) and drags do nothing. */
+void pressSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
+void dragSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
+/* A press on the key strip along the bottom of the viewport: 1 when the
+ * strip took it (the press ends there).  Meanwhile 0: no strip. */
+int pressKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
+/* Drag and release of a strip action (stripAction non-zero).  Meanwhile
+ * nothing. */
+void dragKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
+void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
 
 /* ---- the tool's drawing ---- */
 
-/* Everything the tool draws over the lattices in one viewport (cursor,
- * object highlight, selected points, key strip), after the draw preamble
- * (edit_tool_draw.cpp).  Meanwhile nothing is drawn. */
-void drawToolOverlays(LatticeEditToolState* state, const LWCustomObjAccess* access);
+/* The brush of the soft modes and the key strip, drawn after the tool's
+ * own overlays (tool_draw.h).  Meanwhile nothing is drawn. */
+void drawSculptBrush(LatticeEditToolState* state, const LWCustomObjAccess* access);
+void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access);
 
 #endif /* CAGEWARP_TOOL_PENDING_STEPS_H */

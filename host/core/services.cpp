@@ -147,10 +147,26 @@ double objectDissolve(LWItemID id, LWTime) {
   return it != nullptr ? it->dissolve : 0.0;
 }
 
+// A frozen mesh is the object as the viewports show it at the current
+// time: its final positions are in world coordinates, as the last
+// deformation pass left them, or its mesh carried by its placement when no
+// pass covered it.
+std::vector<Vec3> frozenPositions(const Item& it) {
+  const Mesh& mesh = *it.mesh;
+  if (it.deformedWorld.size() == mesh.points.size()) return it.deformedWorld;
+  Host* h = H();
+  if (h == nullptr) return mesh.points;
+  const Affine place = h->worldPlacement(it.id, h->scene().time.currentTime);
+  std::vector<Vec3> world;
+  world.reserve(mesh.points.size());
+  for (const Vec3& p : mesh.points) world.push_back(place.apply(p));
+  return world;
+}
+
 LWMeshInfo* objectMeshInfo(LWItemID id, int32_t frozen) {
   const Item* it = objectOf(id);
   if (it == nullptr || it->mesh == nullptr) return nullptr;
-  auto* data = new MeshInfoData(it->mesh, frozen != 0 ? it->deformed : it->mesh->points, true);
+  auto* data = new MeshInfoData(it->mesh, frozen != 0 ? frozenPositions(*it) : it->mesh->points, true);
   return &data->info;
 }
 

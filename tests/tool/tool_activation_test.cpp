@@ -193,8 +193,12 @@ TEST_F(ToolHost, DirtyAsksForRedrawsUntilTheToolDraws) {
   chooseCurrent(0);           // a selection change asks the viewports again
   EXPECT_EQ(funcs.dirty(host.toolInstance()), 3);
   EXPECT_EQ(host.toolHelp(LWToolEvent{}), "Lattice Tool");
-  // The tool takes no press until its pointer edits exist.
-  EXPECT_EQ(host.toolDown(host.makeToolEvent(0, 10, 10, 10, 10)), 0);
+  // A press is taken and asks for the viewports again.
+  host.drawViewports();
+  EXPECT_EQ(funcs.dirty(host.toolInstance()), 0);
+  EXPECT_EQ(host.toolDown(host.makeToolEvent(0, 10, 10, 10, 10)), 1);
+  EXPECT_EQ(funcs.dirty(host.toolInstance()), 3);
+  host.toolUp(host.makeToolEvent(0, 10, 10, 10, 10));
 }
 
 TEST_F(ToolHost, DrawEndsTheToolWithoutSelectionOrPanel) {
