@@ -14,6 +14,7 @@
 #include "tool/object_pick.h"
 #include "tool/pending_steps.h"
 #include "tool/pick.h"
+#include "tool/sculpt.h"
 #include "tool/selection.h"
 #include "tool/tool_panel.h"
 

@@ -1,7 +1,6 @@
 /*
  * pending_steps.h -- the places where the tool's frame hands over to parts
- * of the tool that are not written yet: the key strip (and, until they
- * land, the editing modes' pointer edits and brush).
+ * of the tool that are not written yet: the key strip.
  *
  * Each function below is called where its work belongs and does nothing
  * (or reports "nothing there") until its part lands; the comment says what
@@ -19,12 +18,8 @@
 #include "tool/mix_keys.h"
 #include "tool/undo.h"
 
-/* ---- sculpting and the key strip ---- */
+/* ---- the key strip ---- */
 
-/* The press and drag of the editing modes (Move .. RestSize).  Meanwhile
- * the press is refused (mouseButton 0) and drags do nothing. */
-void pressSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
-void dragSculptMode(LatticeEditToolState* state, const LWToolEvent* event);
 /* A press on the key strip along the bottom of the viewport: 1 when the
  * strip took it (the press ends there).  Meanwhile 0: no strip. */
 int pressKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
@@ -35,9 +30,8 @@ void releaseKeyStrip(LatticeEditToolState* state, const LWToolEvent* event);
 
 /* ---- the tool's drawing ---- */
 
-/* The brush of the soft modes and the key strip, drawn after the tool's
- * own overlays (tool_draw.h).  Meanwhile nothing is drawn. */
-void drawSculptBrush(LatticeEditToolState* state, const LWCustomObjAccess* access);
+/* The key strip, drawn after the tool's own overlays and the brush
+ * (tool_draw.h).  Meanwhile nothing is drawn. */
 void drawKeyStrip(LatticeEditToolState* state, const LWCustomObjAccess* access);
 
 #endif /* CAGEWARP_TOOL_PENDING_STEPS_H */

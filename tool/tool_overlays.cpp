@@ -12,6 +12,7 @@
 #include "tool/lasso.h"
 #include "tool/pending_steps.h"
 #include "tool/pick.h"
+#include "tool/sculpt.h"
 #include "tool/tool_draw.h"
 
 const float colorCyan[4] = {0.05f, 1.0f, 1.0f, 1.0f};

@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 using Point = std::array<double, 3>;
 using Polygon = std::vector<Point>;
 
@@ -98,7 +100,7 @@ TEST(Triangulation, ConvexConcaveAndCollinearPolygons) {
   const Polygon squareCcw = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
   const Polygon squareCw = {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}};
   Polygon pentagon;
-  for (int k = 0; k < 5; ++k) pentagon.push_back({std::cos(k * 2 * M_PI / 5), std::sin(k * 2 * M_PI / 5), 0});
+  for (int k = 0; k < 5; ++k) pentagon.push_back({std::cos(k * 2 * kPi / 5), std::sin(k * 2 * kPi / 5), 0});
   const Polygon lShape = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}};
   // Corners in a line along every side: each side of the square halved.
   const Polygon collinear = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {2, 2, 0},
@@ -107,7 +109,7 @@ TEST(Triangulation, ConvexConcaveAndCollinearPolygons) {
   Polygon star;
   for (int k = 0; k < 40; ++k) {
     const double r = k % 2 ? 0.4 : 1.0 + 0.01 * k;
-    star.push_back({r * std::cos(k * 2 * M_PI / 40), r * std::sin(k * 2 * M_PI / 40), 0});
+    star.push_back({r * std::cos(k * 2 * kPi / 40), r * std::sin(k * 2 * kPi / 40), 0});
   }
   // A comb of 5 teeth: deep notches, many reflex corners.
   Polygon comb = {{0, 0, 0}, {9, 0, 0}};

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 struct LatticeFree {
   void operator()(LatticeData* lattice) const {
     destroyLatticeData(lattice);
@@ -271,7 +273,7 @@ TEST(Lasso, SelfCrossingAndManyBands) {
   // A 100-point circle of radius 10: 6 bands, tested against the distance.
   std::vector<std::pair<float, float>> circle;
   for (int k = 0; k < 100; ++k) {
-    const double a = 2 * M_PI * k / 100;
+    const double a = 2 * kPi * k / 100;
     circle.emplace_back(float(10 * std::cos(a)), float(10 * std::sin(a)));
   }
   LassoOwner round(circle);

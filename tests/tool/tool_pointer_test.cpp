@@ -196,9 +196,23 @@ TEST_F(ToolPointer, DeformerOnAndOffByClicking) {
   host.toolUp(host.makeToolEvent(kPerspective, 523, 217, 523, 217));
   EXPECT_EQ(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).size(), 1u);
 
+  // A second object in front of the first, its one polygon numbered as the
+  // first one's: the nearer object is the one under the pointer.
+  auto cover = std::make_shared<cwhost::Mesh>();
+  cover->points = {{2, 0, -1}, {3, 0, -1}, {2, 1, -1}};
+  cover->polygons.push_back(cwhost::MeshPolygon{LWPOLTYPE_FACE, {0, 1, 2}});
+  const LWItemID front = host.addObject("Cover", cover);
+  click(kPerspective, 523, 217);
+  EXPECT_EQ(state()->objectUnderCursor, front);
+  EXPECT_EQ(host.itemInstances(front, LWCLASS_DISPLACEMENT_HANDLER).size(), 1u);
+
   pressMode(EDIT_MODE_REMOVE_DISP);
   click(kPerspective, 600, 20);  // nothing under the pointer
   EXPECT_EQ(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).size(), 1u);
+  click(kPerspective, 523, 217);  // the cover's comes off, the object behind keeps its own
+  EXPECT_TRUE(host.itemInstances(front, LWCLASS_DISPLACEMENT_HANDLER).empty());
+  EXPECT_EQ(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).size(), 1u);
+  host.placeItem(front, {10, 0, 0});  // out of the way
   click(kPerspective, 523, 217);
   EXPECT_TRUE(host.itemInstances(object, LWCLASS_DISPLACEMENT_HANDLER).empty());
 }
