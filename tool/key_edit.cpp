@@ -157,8 +157,10 @@ void deleteKeysWithinTimeRange(LatticeEditToolState* state, double from, double 
 int deleteKeysByEditCommand(LatticeEditToolState* state) {
   if (state->selectedLatticeCount <= 0) return 1;
   if (state->keyRangeStart != state->keyRangeEnd) {
-    deleteKeysWithinTimeRange(state, state->keyRangeStart - CAGE_KEY_TIME_EPSILON,
-                              state->keyRangeEnd + CAGE_KEY_TIME_EPSILON);
+    // A range dragged leftwards has its ends the other way round.
+    const double from = fmin(state->keyRangeStart, state->keyRangeEnd);
+    const double to = fmax(state->keyRangeStart, state->keyRangeEnd);
+    deleteKeysWithinTimeRange(state, from - CAGE_KEY_TIME_EPSILON, to + CAGE_KEY_TIME_EPSILON);
   } else if (searchMixEnvelopeKeyAtTime(state, state->currentTime) != nullptr) {
     deleteKeysWithinTimeRange(state, state->currentTime - CAGE_KEY_TIME_EPSILON,
                               state->currentTime + CAGE_KEY_TIME_EPSILON);

@@ -178,9 +178,10 @@ TEST_F(ToolUndo, DeleteAllKeysAsksFirstAndNoChangesNothing) {
   EXPECT_EQ(keysOf(b), bBefore);
   EXPECT_FALSE(enabled(TOOL_CONTROL_UNDO));
 
-  // A range on the strip deletes in it without asking.
-  state()->keyRangeStart = 0.9;
-  state()->keyRangeEnd = 2.0;
+  // A range on the strip deletes in it without asking (its ends either way
+  // round).
+  state()->keyRangeStart = 2.0;
+  state()->keyRangeEnd = 0.9;
   host.clearRecords();
   runEditMenu(EDIT_COMMAND_DELETE_KEYS);
   EXPECT_TRUE(host.messages().empty());
@@ -336,6 +337,63 @@ TEST_F(ToolUndo, SegmentsAndRestSizeUndoExactly) {
   for (size_t k = 0; k < after.size(); ++k) {
     for (size_t c = 0; c < after[k].points.size(); ++c) EXPECT_NEAR(redone[k].points[c], after[k].points[c], 1e-12);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A pointer edit is one step.  A RestSize drag: "Undo" gives back the size
+// and every key, "Redo" the dragged ones.  A Grab stroke in the
+// perspective view (looking along +Z from (0, 0, -10), 1/900 per pixel at
+// unit depth) moves the cage key of the current time; one "Undo" takes the
+// whole stroke back.
+TEST_F(ToolUndo, PointerEditsAreOneStepEach) {
+  host.scene().viewports[0].pixelSize = 1.0 / 900;
+  cwtest::LatticeSpec setup = keyedBox({0, 1});
+  setup.keys[0].move = [](int32_t, int32_t, int32_t) { return cwhost::Vec3{0.5, 0.0, 0.0}; };
+  LatticeData* lattice = addLattice(setup, "A");
+  activateWith({lattice});
+  auto drag = [this](int32_t x0, int32_t y0, int32_t dx) {
+    host.drawViewports();
+    ASSERT_EQ(host.toolDown(host.makeToolEvent(0, x0, y0, x0, y0, 0)), 1);
+    host.drawViewports();
+    for (int32_t step = 1; step <= 5; ++step) {
+      host.toolMove(host.makeToolEvent(0, x0 + step * dx / 5, y0, x0, y0, 0));
+      host.drawViewports();
+    }
+    host.toolUp(host.makeToolEvent(0, x0 + dx, y0, x0, y0, 0));
+    host.settle();
+  };
+
+  pressMode(EDIT_MODE_REST_SIZE);
+  const std::vector<KeySnapshot> before = keysOf(lattice);
+  drag(345, 215, 50);
+  const double dragged = lattice->size[0];
+  ASSERT_NE(dragged, 2.0);
+  press(TOOL_CONTROL_UNDO);
+  EXPECT_EQ(lattice->size[0], 2.0);
+  const std::vector<KeySnapshot> undone = keysOf(lattice);
+  ASSERT_EQ(undone.size(), before.size());
+  for (size_t k = 0; k < before.size(); ++k) {
+    for (size_t c = 0; c < before[k].points.size(); ++c) EXPECT_NEAR(undone[k].points[c], before[k].points[c], 1e-12);
+  }
+  EXPECT_FALSE(enabled(TOOL_CONTROL_UNDO));
+  press(TOOL_CONTROL_REDO);
+  EXPECT_EQ(lattice->size[0], dragged);
+  press(TOOL_CONTROL_UNDO);
+
+  pressMode(EDIT_MODE_GRAB);
+  host.userSetControlInt(control(TOOL_CONTROL_BRUSH_RADIUS), 200);
+  at(0.5);
+  const std::vector<KeySnapshot> beforeStroke = keysOf(lattice);
+  drag(345, 215, 50);
+  const std::vector<KeySnapshot> afterStroke = keysOf(lattice);
+  ASSERT_NE(afterStroke, beforeStroke);
+  press(TOOL_CONTROL_UNDO);
+  EXPECT_EQ(keysOf(lattice), beforeStroke);
+  press(TOOL_CONTROL_REDO);
+  EXPECT_EQ(keysOf(lattice), afterStroke);
 }
 
 }  // namespace
