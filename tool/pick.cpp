@@ -152,47 +152,22 @@ int rayHitsPolygon(const LatticeEditToolState* state, const double (*corners)[3]
   }
   if (bits != 15u) return 0;
 
-  // Where the outline crosses the line b = 0: a corner lying on it counts
-  // once, by the direction the outline came from (s).
-  double p[3], q[3];
-  across(count - 2, p);
-  across(count - 1, q);
-  int s = q[1] > p[1] ? 1 : q[1] < p[1] ? 2 : q[0] > p[0] ? 3 : 4;
+  // Where the outline crosses the line b = 0, by the half-open rule: an
+  // edge crosses when its ends lie on different sides of it, a corner on
+  // the line counting as below.  With crossings at a > 0 counted as after
+  // the ray, a ray along a shared edge or through a shared corner lies in
+  // exactly one of the polygons around it.
   int32_t found = 0;
-  auto add = [&](double a, double c) {
-    crossings[found].across = a;
-    crossings[found].along = c;
-    ++found;
-  };
   double from[3];
   across(count - 1, from);
   for (int32_t n = 0; n < count; ++n) {
     double to[3];
     across(n, to);
-    if (to[1] > from[1]) {
-      if (from[1] < 0 && to[1] > 0) {
-        const double t = -from[1] / (to[1] - from[1]);
-        add(from[0] + t * (to[0] - from[0]), from[2] + t * (to[2] - from[2]));
-      } else if (from[1] == 0 && (s == 1 || s == 3)) {
-        add(from[0], from[2]);
-      }
-      s = 1;
-    } else if (to[1] == from[1]) {
-      if (to[0] > from[0]) {
-        if (from[1] == 0 && s == 2) add(from[0], from[2]);
-        s = 3;
-      } else {
-        if (from[1] == 0 && s == 1) add(from[0], from[2]);
-        s = 4;
-      }
-    } else {
-      if (from[1] > 0 && to[1] < 0) {
-        const double t = -from[1] / (to[1] - from[1]);
-        add(from[0] + t * (to[0] - from[0]), from[2] + t * (to[2] - from[2]));
-      } else if (from[1] == 0 && (s == 2 || s == 4)) {
-        add(from[0], from[2]);
-      }
-      s = 2;
+    if ((from[1] > 0) != (to[1] > 0)) {
+      const double t = -from[1] / (to[1] - from[1]);
+      crossings[found].across = from[0] + t * (to[0] - from[0]);
+      crossings[found].along = from[2] + t * (to[2] - from[2]);
+      ++found;
     }
     std::copy(to, to + 3, from);
   }

@@ -9,7 +9,10 @@
 
 namespace {
 
-constexpr int32_t kTopX = 321, kTopY = 239;
+// The centre pixel: its ray runs exactly through the corner the front
+// face's four quads share, which must still pick the front face (and not
+// the back face behind it).
+constexpr int32_t kTopX = 320, kTopY = 240;
 
 class SculptHost : public ToolHost {
  protected:
