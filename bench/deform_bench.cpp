@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -536,10 +537,7 @@ int main(int argc, char** argv) {
   // Defaults: a few repetitions in random interleaved order, so that no
   // variant enjoys a quieter stretch of the shared machine.  Flags given on
   // the command line come later and win.
-  std::vector<char*> args(argv, argv + argc);
-  static char reps[] = "--benchmark_repetitions=5";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, {reps, interleave});
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 5);
   int count = static_cast<int>(args.size());
 
   stBestKernel = getDeformKernel();

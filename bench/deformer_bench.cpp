@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "host/host.h"
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -302,10 +303,7 @@ int main(int argc, char** argv) {
   // Defaults: a few repetitions in random interleaved order, so that neither
   // side enjoys a quieter stretch of the shared machine.  Flags given on the
   // command line come later and win.
-  std::vector<char*> args(argv, argv + argc);
-  static char reps[] = "--benchmark_repetitions=7";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, {reps, interleave});
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 7);
   int count = static_cast<int>(args.size());
   benchmark::RegisterBenchmark("host", runHost)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::RegisterBenchmark("bare", runBareLoop<false>)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "host/host.h"
 #include "lattice/lattice_data.h"
 #include "module/tool_services.h"
@@ -180,46 +181,10 @@ void runCage(benchmark::State& st) {
   }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-      samples_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime() * 1e6 / unit);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double deform = median("deform");
-    std::printf("\nmedian CPU time, microseconds, and the ratio to one %d-point deformation pass\n", kPoints);
-    for (const char* name : {"deform", "object", "point", "radius", "cage"}) {
-      const double t = median(name);
-      if (t <= 0.0) continue;
-      std::printf("  %-8s %12.1f %10.4f\n", name, t, deform > 0.0 ? t / deform : 0.0);
-    }
-  }
-
- private:
-  double median(const std::string& name) {
-    auto found = samples_.find(name);
-    if (found == samples_.end() || found->second.empty()) return 0.0;
-    std::vector<double> s = found->second;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-  }
-  std::map<std::string, std::vector<double>> samples_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<char*> args(argv, argv + argc);
-  static char reps[] = "--benchmark_repetitions=7";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, {reps, interleave});
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 7);
   int count = static_cast<int>(args.size());
   benchmark::RegisterBenchmark("deform", runDeform)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("object", runObject)->Unit(benchmark::kMicrosecond);
@@ -229,7 +194,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
   scene();
-  RatioReporter reporter;
+  PassRatioReporter reporter("deform", kPoints, {"deform", "object", "point", "radius", "cage"});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   resetToolServices();

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "host/host.h"
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
@@ -218,46 +219,10 @@ void runMerge(benchmark::State& state) {
   if (merged != 2 * kMergedKeys - 1) state.SkipWithError("unexpected merged key count");
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-      samples_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime() * 1e6 / unit);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double deform = median("deform");
-    std::printf("\nmedian CPU time, microseconds, and the ratio to one %d-point deformation pass\n", kPointCount);
-    for (const char* name : {"deform", "undo", "redo", "merge"}) {
-      const double us = median(name);
-      if (us <= 0.0 || deform <= 0.0) continue;
-      std::printf("  %-8s %12.1f %8.3fx\n", name, us, us / deform);
-    }
-  }
-
- private:
-  double median(const std::string& name) {
-    auto found = samples_.find(name);
-    if (found == samples_.end() || found->second.empty()) return 0.0;
-    std::vector<double> s = found->second;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-  }
-  std::map<std::string, std::vector<double>> samples_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<char*> args(argv, argv + argc);
-  static char reps[] = "--benchmark_repetitions=7";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, {reps, interleave});
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 7);
   int count = static_cast<int>(args.size());
   benchmark::RegisterBenchmark("deform", runDeform)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("undo", runUndoRedo<true>)->Unit(benchmark::kMicrosecond);
@@ -270,7 +235,7 @@ int main(int argc, char** argv) {
   chooseDeformKernel();
   toolScene();
   mergeScene();
-  RatioReporter reporter;
+  PassRatioReporter reporter("deform", kPointCount, {"deform", "undo", "redo", "merge"});
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   delete &mergeScene();

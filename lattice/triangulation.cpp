@@ -10,8 +10,6 @@
 
 namespace {
 
-double dot3(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 // (b - a) x (c - a) in (u, v).
 double crossAt(const TCDVertex* a, const TCDVertex* b, const TCDVertex* c) {
   return (b->u - a->u) * (c->v - a->v) - (b->v - a->v) * (c->u - a->u);
@@ -158,9 +156,9 @@ int32_t searchFineZeroIndexOfPolyForFastPoints(const double (*points)[3], int32_
     if (vect3D(at(i - 1), at(i), in) == 0.0 || vect3D(at(i), at(i + 1), out) == 0.0) continue;
     if (normal != nullptr) {
       double turn[3];
-      if (norm3D(in, out, turn) != 0 || dot3(turn, normal) <= 0.0) continue;
+      if (norm3D(in, out, turn) != 0 || dotV3(turn, normal) <= 0.0) continue;
     }
-    const double d = fabs(dot3(in, out));
+    const double d = fabs(dotV3(in, out));
     if (d < bestDot) {
       bestDot = d;
       best = i;
@@ -175,8 +173,8 @@ int32_t searchFineZeroIndexOfPolyForFastPoints(const double (*points)[3], int32_
   if (norm3D(u2, u1, m) != 0) return 0;
   const double axisV[3] = {m[1] * u2[2] - m[2] * u2[1], m[2] * u2[0] - m[0] * u2[2], m[0] * u2[1] - m[1] * u2[0]};
   auto project = [&](int32_t i, double out[2]) {
-    out[0] = dot3(at(i), u2);
-    out[1] = dot3(at(i), axisV);
+    out[0] = dotV3(at(i), u2);
+    out[1] = dotV3(at(i), axisV);
   };
   // Turning of the projected outline, and its most right-angled right turn.
   double sum = 0.0;
@@ -225,8 +223,8 @@ int createTCDTriangulationDataForFastPoints(TCDTriangulationData* data, const do
     *vertex = TCDVertex{};
     vertex->index = i;
     vertex->position = points[i];
-    vertex->u = dot3(data->axisU, d);
-    vertex->v = dot3(data->axisV, d);
+    vertex->u = dotV3(data->axisU, d);
+    vertex->v = dotV3(data->axisV, d);
     vertex->next = &data->vertices[(i + 1) % n];
     vertex->prev = &data->vertices[(i + n - 1) % n];
   }

@@ -10,17 +10,6 @@ constexpr double kPi = 3.141592653589793;
 // angle is then below about 4.5e-4 radians, which no caller needs to turn.
 constexpr double kSameDirectionCos = 0.9999999;
 
-void cross3D(const double a[3], const double b[3], double out[3]) {
-  const double x = a[1] * b[2] - a[2] * b[1];
-  const double y = a[2] * b[0] - a[0] * b[2];
-  const double z = a[0] * b[1] - a[1] * b[0];
-  out[0] = x;
-  out[1] = y;
-  out[2] = z;
-}
-
-double dot3D(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 }  // namespace
 
 double dist2D(const double a[2], const double b[2]) {
@@ -50,7 +39,7 @@ double normalize2D2(const double in[2], double out[2]) {
 double normalize2D(double v[2]) { return normalize2D2(v, v); }
 
 double normalize3D(double v[3]) {
-  const double length = sqrt(dot3D(v, v));
+  const double length = sqrt(dotV3(v, v));
   if (length < kVecZeroLength) {
     v[0] = v[1] = v[2] = 0.0;
     return 0.0;
@@ -74,7 +63,7 @@ double vect3D(const double a[3], const double b[3], double out[3]) {
 }
 
 int norm3D(const double a[3], const double b[3], double out[3]) {
-  cross3D(a, b, out);
+  crossV3(a, b, out);
   return normalize3D(out) == 0.0 ? 1 : 0;
 }
 
@@ -116,7 +105,7 @@ void transformQuaternion(const double q[4], const double conjugate[4], const dou
 }
 
 int getRotateAngleAndAxis(const double a[3], const double b[3], double axis[3], double* angle) {
-  double c = dot3D(a, b);
+  double c = dotV3(a, b);
   if (c < -1.0) {
     c = -1.0;
   } else {
@@ -164,7 +153,7 @@ void getLocalAxis(const double n[3], double u[3], double v[3]) {
     v[2] = 0.0;
   }
   normalize3D(v);
-  cross3D(v, n, u);
+  crossV3(v, n, u);
 }
 
 int boolSpinTrigon(const double c0[3], const double c1[3], const double c2[3], const double c3[3]) {
@@ -177,14 +166,14 @@ int boolSpinTrigon(const double c0[3], const double c1[3], const double c2[3], c
   }
   // Diagonal c1-c3: triangles (c0, c1, c3) and (c2, c3, c1).
   double nA[3], nB[3];
-  cross3D(e10, e30, nA);
-  cross3D(e32, e12, nB);
-  const double alongC1C3 = dot3D(nA, nB);
+  crossV3(e10, e30, nA);
+  crossV3(e32, e12, nB);
+  const double alongC1C3 = dotV3(nA, nB);
   // Diagonal c0-c2: triangles (c2, c1, c0) and (c0, c3, c2).
   double nC[3], nD[3];
-  cross3D(e12, e10, nC);
-  cross3D(e30, e32, nD);
-  const double alongC0C2 = dot3D(nC, nD);
+  crossV3(e12, e10, nC);
+  crossV3(e30, e32, nD);
+  const double alongC0C2 = dotV3(nC, nD);
   return alongC1C3 > alongC0C2 ? 1 : 0;
 }
 

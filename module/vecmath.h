@@ -18,6 +18,35 @@
  * far above the rounding noise of a difference of nearby doubles. */
 inline constexpr double kVecZeroLength = 1e-7;
 
+/* The steps inner loops repeat (picking, the edit modes, the relaxation),
+ * inline.  crossV3 may write over a or b. */
+inline double dotV3(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+inline void subV3(const double a[3], const double b[3], double out[3]) {
+  out[0] = a[0] - b[0];
+  out[1] = a[1] - b[1];
+  out[2] = a[2] - b[2];
+}
+inline void crossV3(const double a[3], const double b[3], double out[3]) {
+  const double x = a[1] * b[2] - a[2] * b[1];
+  const double y = a[2] * b[0] - a[0] * b[2];
+  const double z = a[0] * b[1] - a[1] * b[0];
+  out[0] = x;
+  out[1] = y;
+  out[2] = z;
+}
+inline void copyV3(const double a[3], double out[3]) {
+  out[0] = a[0];
+  out[1] = a[1];
+  out[2] = a[2];
+}
+/* out = a + s b */
+inline void addScaledV3(const double a[3], double s, const double b[3], double out[3]) {
+  out[0] = a[0] + s * b[0];
+  out[1] = a[1] + s * b[1];
+  out[2] = a[2] + s * b[2];
+}
+
+
 /* Euclidean distance from a to b. */
 double dist2D(const double a[2], const double b[2]);
 double dist3D(const double a[3], const double b[3]);

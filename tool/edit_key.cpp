@@ -2,7 +2,7 @@
 #include "tool/edit_key.h"
 
 #include "lattice/cage_key.h"
-#include "tool/sculpt_geometry.h"
+#include "module/vecmath.h"
 
 int pointIsAffected(const LatticeEditToolState* state, const MeshPoint* point) {
   return state->selectedPointCount == 0 || point->selected ? 1 : 0;

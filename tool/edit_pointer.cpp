@@ -32,8 +32,6 @@ LatticeEditToolState* toolStateOf(LWInstance instance, const LWToolEvent* event)
   return state;
 }
 
-double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 // The brush radius bounded by half the diagonal of all viewports together.
 void boundBrushRadius(LatticeEditToolState* state) {
   int32_t rect[4] = {0, 0, 0, 0};
@@ -151,16 +149,16 @@ int32_t selectPointsAtPointer(LatticeEditToolState* state) {
 
 int getLassoPosition(const LatticeEditToolState* state, const double p[3], float out[2]) {
   if (!state->isPerspective) {
-    out[0] = static_cast<float>(dot(p, state->viewAxisX));
-    out[1] = static_cast<float>(dot(p, state->viewAxisY));
+    out[0] = static_cast<float>(dotV3(p, state->viewAxisX));
+    out[1] = static_cast<float>(dotV3(p, state->viewAxisY));
     return 1;
   }
   double d[3];
   for (int i = 0; i < 3; ++i) d[i] = p[i] - state->viewPosition[i];
-  const double depth = dot(d, state->viewDirection);
+  const double depth = dotV3(d, state->viewDirection);
   if (depth < kLassoNearLimit) return 0;
-  out[0] = static_cast<float>(dot(d, state->viewAxisX) / depth);
-  out[1] = static_cast<float>(dot(d, state->viewAxisY) / depth);
+  out[0] = static_cast<float>(dotV3(d, state->viewAxisX) / depth);
+  out[1] = static_cast<float>(dotV3(d, state->viewAxisY) / depth);
   return 1;
 }
 

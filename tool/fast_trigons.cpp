@@ -9,18 +9,6 @@
 
 namespace {
 
-double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-void cross(const double a[3], const double b[3], double out[3]) {
-  out[0] = a[1] * b[2] - a[2] * b[1];
-  out[1] = a[2] * b[0] - a[0] * b[2];
-  out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-void sub(const double a[3], const double b[3], double out[3]) {
-  for (int i = 0; i < 3; ++i) out[i] = a[i] - b[i];
-}
-
 bool takesPart(const LWMeshInfo* mesh, LWPolID polygon, int32_t* size) {
   const uint32_t type = mesh->polType(mesh, polygon);
   if (type != LWPOLTYPE_FACE && type != LWPOLTYPE_PTCH && type != LWPOLTYPE_SUBD) return false;
@@ -42,28 +30,15 @@ void addPiece(FastTrigons* t, uint32_t kind, const double* a, const double* b, c
     }
   }
   double d[3];
-  sub(centre, t->eye, d);
-  piece->depth = dot(d, t->viewDirection);
+  subV3(centre, t->eye, d);
+  piece->depth = dotV3(d, t->viewDirection);
   t->sorted[t->count] = piece;
   ++t->count;
 }
 
 // A quad split along the diagonal whose two triangles' normals agree most.
 void addQuad(FastTrigons* t, const double* p0, const double* p1, const double* p2, const double* p3) {
-  double e1[3], e2[3], n1[3], n2[3], m1[3], m2[3];
-  sub(p1, p0, e1);
-  sub(p3, p0, e2);
-  cross(e1, e2, n1);
-  sub(p3, p2, e1);
-  sub(p1, p2, e2);
-  cross(e1, e2, n2);
-  sub(p2, p1, e1);
-  sub(p0, p1, e2);
-  cross(e1, e2, m1);
-  sub(p0, p3, e1);
-  sub(p2, p3, e2);
-  cross(e1, e2, m2);
-  if (dot(n1, n2) > dot(m1, m2)) {
+  if (boolSpinTrigon(p0, p1, p2, p3)) {
     addPiece(t, FAST_TRIGON_TRIANGLE, p0, p1, p3);
     addPiece(t, FAST_TRIGON_TRIANGLE, p2, p3, p1);
   } else {
@@ -77,15 +52,15 @@ void addQuad(FastTrigons* t, const double* p0, const double* p1, const double* p
 void addPolygon(FastTrigons* t, const double (*points)[3], int32_t n) {
   const int32_t k = searchFineZeroIndexOfPolyForFastPoints(points, n, nullptr);
   double u1[3], u2[3], normal[3];
-  sub(points[(k + n - 1) % n], points[k], u1);
-  sub(points[(k + 1) % n], points[k], u2);
+  subV3(points[(k + n - 1) % n], points[k], u1);
+  subV3(points[(k + 1) % n], points[k], u2);
   TCDTriangulationData* data = &t->triangulation;
   if (norm3D(u2, u1, normal) != 0 || normalize3D(u2) == 0.0) {
     const double z[3] = {0, 0, 1};
     getLocalAxis(z, data->axisU, data->axisV);
   } else {
     std::copy(u2, u2 + 3, data->axisU);
-    cross(normal, u2, data->axisV);
+    crossV3(normal, u2, data->axisV);
   }
   std::copy(points[k], points[k] + 3, data->origin);
   if (!createTCDTriangulationDataForFastPoints(data, points, n)) return;

@@ -12,8 +12,6 @@
 
 namespace {
 
-double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 // Room for `count` corners in both scratch arrays.  0 when memory is short
 // (the arrays are then as they were).
 int growScratch(LatticeEditToolState* state, int32_t count) {
@@ -64,7 +62,7 @@ int lineIsHit(const LatticeEditToolState* state, const double a[3], const double
   }
   double q[3];
   for (int i = 0; i < 3; ++i) q[i] = a[i] + s * (b[i] - a[i]) - state->eventWorld[i];
-  *depth = dot(q, state->rayDirection);
+  *depth = dotV3(q, state->rayDirection);
   return 1;
 }
 
@@ -121,7 +119,7 @@ int32_t searchClickedObjectPol_CBFunc(void* data, LWPolID polygon) {
   if (state->isPerspective) {
     double d[3];
     for (int i = 0; i < 3; ++i) d[i] = state->eventWorld[i] + state->rayDirection[i] * depth - state->viewPosition[i];
-    if (dot(d, state->viewDirection) < PICK_NEAR_LIMIT) return 0;
+    if (dotV3(d, state->viewDirection) < PICK_NEAR_LIMIT) return 0;
   }
   state->bestPolygon = reinterpret_cast<void*>(static_cast<uintptr_t>(polygon));
   state->bestDepth = depth;

@@ -11,17 +11,6 @@
 
 namespace {
 
-double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
-void cross(const double a[3], const double b[3], double out[3]) {
-  const double x = a[1] * b[2] - a[2] * b[1];
-  const double y = a[2] * b[0] - a[0] * b[2];
-  const double z = a[0] * b[1] - a[1] * b[0];
-  out[0] = x;
-  out[1] = y;
-  out[2] = z;
-}
-
 void set3(double out[3], double x, double y, double z) {
   out[0] = x;
   out[1] = y;
@@ -66,7 +55,7 @@ double getEventPosRaw(LatticeEditToolState* state, const LWToolEvent* event) {
   } else if (type >= LWVIEW_PERSP && type <= LWVIEW_CAMERA) {
     double d[3];
     for (int i = 0; i < 3; ++i) d[i] = event->posRaw[i] - state->viewPosition[i];
-    const double depth = dot(d, state->viewDirection);
+    const double depth = dotV3(d, state->viewDirection);
     state->isPerspective = 1;
     state->rayLength = state->viewYon;
     if (depth > kVecZeroLength) {
@@ -92,18 +81,18 @@ double getEventPosRaw(LatticeEditToolState* state, const LWToolEvent* event) {
     set3(state->eventDelta, 0, 0, 0);
   }
   for (int i = 0; i < 3; ++i) state->rayDirection[i] = ray[i];
-  cross(state->rayDirection, state->viewAxisX, state->rayAxisY);
+  crossV3(state->rayDirection, state->viewAxisX, state->rayAxisY);
   if (normalize3D(state->rayAxisY) == 0.0) {
     // A ray along the view's right axis (a malformed view): any frame across it.
     double u[3], v[3];
     getLocalAxis(state->rayDirection, u, v);
     for (int i = 0; i < 3; ++i) state->rayAxisY[i] = v[i];
   }
-  cross(state->rayAxisY, state->rayDirection, state->rayAxisX);
+  crossV3(state->rayAxisY, state->rayDirection, state->rayAxisX);
   double offset[3];
   for (int i = 0; i < 3; ++i) offset[i] = state->eventWorld[i] - state->viewPosition[i];
-  state->eventScreen[0] = dot(offset, state->viewAxisX);
-  state->eventScreen[1] = dot(offset, state->viewAxisY);
+  state->eventScreen[0] = dotV3(offset, state->viewAxisX);
+  state->eventScreen[1] = dotV3(offset, state->viewAxisY);
   return result;
 }
 
@@ -141,9 +130,9 @@ int rayHitsPolygon(const LatticeEditToolState* state, const double (*corners)[3]
   auto across = [&](int32_t n, double out[3]) {
     double d[3];
     for (int i = 0; i < 3; ++i) d[i] = corners[n][i] - state->eventWorld[i];
-    out[0] = dot(d, state->rayAxisX);
-    out[1] = dot(d, state->rayAxisY);
-    out[2] = dot(d, state->rayDirection);
+    out[0] = dotV3(d, state->rayAxisX);
+    out[1] = dotV3(d, state->rayAxisY);
+    out[2] = dotV3(d, state->rayDirection);
   };
   for (int32_t n = 0; n < count; ++n) {
     double p[3];
@@ -200,7 +189,7 @@ int checkCollisionWithPolygon(const LatticeEditToolState* state, const LatticeDa
     if (state->isPerspective) {
       double d[3];
       for (int i = 0; i < 3; ++i) d[i] = point[i] - state->viewPosition[i];
-      if (dot(d, state->viewDirection) < PICK_NEAR_LIMIT) continue;
+      if (dotV3(d, state->viewDirection) < PICK_NEAR_LIMIT) continue;
     }
     if (depth > *bestDepth) continue;
     *bestDepth = depth;
@@ -251,19 +240,19 @@ double getPointDepth(const LatticeEditToolState* state, const double p[3]) {
   if (!state->isPerspective) return 1.0;
   double d[3];
   for (int i = 0; i < 3; ++i) d[i] = p[i] - state->viewPosition[i];
-  return dot(d, state->viewDirection);
+  return dotV3(d, state->viewDirection);
 }
 
 int pointIsWithinPickRadius(const LatticeEditToolState* state, const double p[3], double radiusPixels) {
   double d[3];
   for (int i = 0; i < 3; ++i) d[i] = p[i] - state->eventWorld[i];
-  const double a = dot(d, state->rayAxisX);
-  const double b = dot(d, state->rayAxisY);
+  const double a = dotV3(d, state->rayAxisX);
+  const double b = dotV3(d, state->rayAxisY);
   double radius = radiusPixels * state->pixelSize;
   if (state->isPerspective) {
     double e[3];
     for (int i = 0; i < 3; ++i) e[i] = p[i] - state->viewPosition[i];
-    const double depth = dot(e, state->rayDirection);
+    const double depth = dotV3(e, state->rayDirection);
     if (depth < kVecZeroLength) return 0;
     radius *= depth;
   }
@@ -274,11 +263,11 @@ int getScreenPosition(const LatticeEditToolState* state, const double p[3], doub
                       double* depth) {
   double d[3];
   for (int i = 0; i < 3; ++i) d[i] = p[i] - state->viewPosition[i];
-  out[0] = dot(d, state->viewAxisX);
-  out[1] = dot(d, state->viewAxisY);
+  out[0] = dotV3(d, state->viewAxisX);
+  out[1] = dotV3(d, state->viewAxisY);
   *depth = 1.0;
   if (!state->isPerspective) return 1;
-  const double z = dot(d, state->viewDirection);
+  const double z = dotV3(d, state->viewDirection);
   if (z < minDepth) return 0;
   out[0] /= z;
   out[1] /= z;

@@ -46,6 +46,12 @@ void relaxLatticeMeshDistortion2D(const LatticeEditToolState* state, LatticeData
  * lattice) by the rules above. */
 void setRelaxFixedPoints(const LatticeEditToolState* state, LatticeData* lattice);
 
+/* Signed angle (radians, -pi..pi) from the in-plane direction `rest` to
+ * `now`; neither needs to be unit length.  Taken with atan2 of the cross
+ * and dot products, which stays exact near 0 where acos of a dot product
+ * close to 1 does not. */
+double getSignedTurn(const double rest[2], const double now[2]);
+
 /* Outward unit normal of a quad from its corners' positions (split into two
  * triangles along the better diagonal); 0 for a degenerate quad. */
 void getQuadNormal(const double* c0, const double* c1, const double* c2, const double* c3, double out[3]);

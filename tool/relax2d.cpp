@@ -12,7 +12,6 @@
 
 #include "module/vecmath.h"
 #include "tool/relax.h"
-#include "tool/sculpt_geometry.h"
 
 namespace {
 
@@ -37,19 +36,6 @@ void takePoint(Relax2D& r, MeshPoint* p) {
   p->toolFlag = 1;
   p->frontierNext = r.workPoints;
   r.workPoints = p;
-}
-
-double signedTurn(const double rest[2], const double now[2]) {
-  double a[2] = {rest[0], rest[1]};
-  double b[2] = {now[0], now[1]};
-  normalize2D(a);
-  normalize2D(b);
-  // atan2 of the cross and dot products: the signed angle of the two unit
-  // directions, exact near 0 where acos of a dot product close to 1 is not.
-  const double cosine = a[0] * b[0] + a[1] * b[1];
-  const double sine = a[0] * b[1] - a[1] * b[0];
-  const double angle = fabs(atan2(sine, cosine));
-  return sine >= 0.0 ? angle : -angle;
 }
 
 void relaxQuad(Relax2D& r, MeshPolygon* q) {
@@ -78,7 +64,7 @@ void relaxQuad(Relax2D& r, MeshPolygon* q) {
     const double dw[2] = {pp.w[0] - m[0], pp.w[1] - m[1]};
     const double rest[2] = {ra[c], rb[c]};
     const double now[2] = {dw[0] * v[0] + dw[1] * v[1], dw[0] * u[0] + dw[1] * u[1]};
-    turn += signedTurn(rest, now);
+    turn += getSignedTurn(rest, now);
   }
   turn *= 0.25;
   const double cs = cos(turn), sn = sin(turn);

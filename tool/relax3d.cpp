@@ -4,7 +4,6 @@
 
 #include "module/vecmath.h"
 #include "tool/relax.h"
-#include "tool/sculpt_geometry.h"
 
 namespace {
 
@@ -68,20 +67,6 @@ void placeInFrame(const PatchFrame& f, double a, double b, double h, double out[
   addScaledV3(out, a, f.t2, out);
 }
 
-// Signed angle from the rest direction to the present one (both in-plane).
-double signedTurn(double ra, double rb, double ca, double cb) {
-  double r[2] = {ra, rb};
-  double c[2] = {ca, cb};
-  normalize2D(r);
-  normalize2D(c);
-  // atan2 of the cross and dot products: the signed angle of the two unit
-  // directions, exact near 0 where acos of a dot product close to 1 is not.
-  const double cosine = r[0] * c[0] + r[1] * c[1];
-  const double sine = r[0] * c[1] - r[1] * c[0];
-  const double angle = fabs(atan2(sine, cosine));
-  return sine >= 0.0 ? angle : -angle;
-}
-
 void relaxPatch(MeshPoint* v) {
   const int32_t n = v->ringCount;
   const double* restRing[MESH_MAX_RING];
@@ -105,7 +90,8 @@ void relaxPatch(MeshPoint* v) {
     if (k == 0) continue;  // the frames are built on ring point 0
     double ca, cb, ch;
     frameCoordinates(now, nowRing[k], &ca, &cb, &ch);
-    turn += signedTurn(ra[k], rb[k], ca, cb);
+    const double from[2] = {ra[k], rb[k]}, to[2] = {ca, cb};
+    turn += getSignedTurn(from, to);
   }
   turn /= n;
   const double cs = cos(turn);
@@ -147,6 +133,17 @@ void getQuadNormal(const double* c0, const double* c1, const double* c2, const d
   }
   addScaledV3(n1, 1.0, n2, out);
   normalize3D(out);
+}
+
+double getSignedTurn(const double rest[2], const double now[2]) {
+  double r[2] = {rest[0], rest[1]};
+  double c[2] = {now[0], now[1]};
+  normalize2D(r);
+  normalize2D(c);
+  const double cosine = r[0] * c[0] + r[1] * c[1];
+  const double sine = r[0] * c[1] - r[1] * c[0];
+  const double angle = fabs(atan2(sine, cosine));
+  return sine >= 0.0 ? angle : -angle;
 }
 
 void setRelaxFixedPoints(const LatticeEditToolState* state, LatticeData* lattice) {

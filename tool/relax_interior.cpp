@@ -13,7 +13,6 @@
 
 #include "module/vecmath.h"
 #include "tool/relax.h"
-#include "tool/sculpt_geometry.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "tool/undo.h"
 #include "tool/pick.h"
 #include "tool/relax.h"
-#include "tool/sculpt_geometry.h"
 #include "tool/sculpt_modes.h"
 #include "tool/tool_panel.h"
 

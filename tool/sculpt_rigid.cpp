@@ -7,7 +7,6 @@
 #include "tool/edit_key.h"
 #include "tool/undo.h"
 #include "tool/pick.h"
-#include "tool/sculpt_geometry.h"
 #include "tool/sculpt_modes.h"
 #include "tool/selection.h"
 #include "tool/tool_panel.h"

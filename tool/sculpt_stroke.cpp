@@ -7,7 +7,6 @@
 #include "tool/undo.h"
 #include "tool/pick.h"
 #include "tool/relax.h"
-#include "tool/sculpt_geometry.h"
 #include "tool/sculpt_modes.h"
 
 namespace {

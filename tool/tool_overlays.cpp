@@ -35,8 +35,6 @@ constexpr double kCursorPixels = 3.0;
 constexpr double kPointHalfPixels = 2.0;
 constexpr double kLineHalfPixels = 2.5;
 
-double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-
 void setDrawMode(const LWCustomObjAccess* access, uint32_t mode) {
   if (access->setDrawMode != nullptr) access->setDrawMode(access->dispData, mode);
 }
@@ -49,7 +47,7 @@ void setColour(const LWCustomObjAccess* access, const float colour[4]) {
 double depthOf(const ToolDrawView& view, const double p[3]) {
   double d[3];
   for (int i = 0; i < 3; ++i) d[i] = p[i] - view.position[i];
-  return dot(d, view.direction);
+  return dotV3(d, view.direction);
 }
 
 void drawCursor(const LatticeEditToolState* state, const LWCustomObjAccess* access, const ToolDrawView& view) {
@@ -188,7 +186,7 @@ int getToolDrawView(const LatticeEditToolState* state, const LWCustomObjAccess* 
   views->clip(access->view, &view->hither, &view->yon);
   view->depthFactor = 1.0;
   if (view->isPerspective) {
-    if (sqrt(dot(view->position, view->position)) > TOOL_DRAW_FAR_LIMIT * view->yon) return 0;
+    if (sqrt(dotV3(view->position, view->position)) > TOOL_DRAW_FAR_LIMIT * view->yon) return 0;
     view->depthFactor = (view->hither + view->yon) * 0.5;
   }
   return 1;
