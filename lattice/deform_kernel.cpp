@@ -94,6 +94,11 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
   stDeformKernelSet->marginBlend(columns, edgeCount, epsilon, in, out);
 }
 
+void getWeightedSurfaceSums(const double* surface, size_t surfaceCount, const double* inner, size_t stride,
+                            double pad, double* sums) {
+  stDeformKernelSet->surfaceSums(surface, surfaceCount, inner, stride, pad, sums);
+}
+
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
                                double epsilon, const double in[4][2], double sums[9]) {
   stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, in, sums);

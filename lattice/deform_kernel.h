@@ -1,6 +1,7 @@
 /*
  * deform_kernel.h -- the vector arithmetic of the fast deformation path,
- * one kernel per instruction set, chosen at run time (internal to lattice/).
+ * one kernel per instruction set, chosen at run time (internal to lattice/,
+ * and the relaxation's interior placement in tool/).
  *
  * The arithmetic is written once (deform_kernel.inl) for a vector of four
  * doubles and compiled once per instruction set, each by a source file of
@@ -106,6 +107,19 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
  * the processor's nearest cache while it goes through every point. */
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
                                double epsilon, const double in[4][2], double sums[9]);
+
+/* The sums that carry the interior points of a Box lattice along with its
+ * surface (placeInnerPointsFromOuter in tool/relax.h).  `surface` holds 15
+ * columns of surfaceCount doubles each: every surface point's start
+ * position (x, y, z), then 12 values to be weighted.  `inner` holds the
+ * interior points' start positions as 3 columns of `stride` doubles (a
+ * multiple of 4; padding entries finite).  For interior point i and its
+ * weights w_k = 1 / (|inner_i - start_k| + pad)^3, writes sums[i] = the sum
+ * of w_k and sums[(1 + e) * stride + i] = the sum of w_k value_e,k, both
+ * over k in order; within 1e-12 relative of the point-by-point loop (fused
+ * multiply-adds round once). */
+void getWeightedSurfaceSums(const double* surface, size_t surfaceCount, const double* inner, size_t stride,
+                            double pad, double* sums);
 
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */

@@ -592,3 +592,45 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
   for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
 }
+
+// --- the interior of a Box lattice carried along by its surface -----------
+
+// Weighted sums of surface constants for four interior points at a time
+// (getWeightedSurfaceSums in deform_kernel.h).  Lanes are interior points,
+// so each lane runs through the surface points in order and every sum is
+// formed in the order the point-by-point loop forms it; only the rounding
+// of fused multiply-adds can differ.  The weights of a chunk of surface
+// points are made first and kept on the stack, then the thirteen sums take
+// them up: the two halves together would need more registers than a set has.
+inline void surfaceSumsKernel(const double* surface, size_t surfaceCount, const double* inner, size_t stride,
+                              double pad, double* sums) {
+  constexpr size_t kChunk = 32;
+  const double* column[15];
+  for (size_t v = 0; v < 15; ++v) column[v] = surface + v * surfaceCount;
+  const Vd one = broadcast(1.0);
+  const Vd padding = broadcast(pad);
+  for (size_t i = 0; i < stride; i += 4) {
+    const Vd sx = loadu(inner + i);
+    const Vd sy = loadu(inner + stride + i);
+    const Vd sz = loadu(inner + 2 * stride + i);
+    Vd acc[13];
+    for (int e = 0; e < 13; ++e) acc[e] = broadcast(0.0);
+    for (size_t k0 = 0; k0 < surfaceCount; k0 += kChunk) {
+      const size_t chunk = surfaceCount - k0 < kChunk ? surfaceCount - k0 : kChunk;
+      Vd weight[kChunk];
+      for (size_t k = 0; k < chunk; ++k) {
+        const Vd dx = sx - broadcast(column[0][k0 + k]);
+        const Vd dy = sy - broadcast(column[1][k0 + k]);
+        const Vd dz = sz - broadcast(column[2][k0 + k]);
+        const Vd r = one / (sqrtv(mulAdd(dz, dz, mulAdd(dy, dy, dx * dx))) + padding);
+        weight[k] = r * r * r;
+      }
+      for (size_t k = 0; k < chunk; ++k) {
+        const Vd w = weight[k];
+        acc[0] = acc[0] + w;
+        for (int e = 0; e < 12; ++e) acc[1 + e] = mulAdd(w, broadcast(column[3 + e][k0 + k]), acc[1 + e]);
+      }
+    }
+    for (int e = 0; e < 13; ++e) storeu(sums + static_cast<size_t>(e) * stride + i, acc[e]);
+  }
+}

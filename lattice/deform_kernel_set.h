@@ -14,7 +14,8 @@
  * The records below are declared only where they exist.
  *
  * Every function has the contract of its namesake in deform_kernel.h
- * (box: deformBoxWithTable, boxWorld: deformBoxWorldWithTable, and so on).
+ * (box: deformBoxWithTable, boxWorld: deformBoxWorldWithTable, surfaceSums:
+ * getWeightedSurfaceSums, and so on).
  */
 #ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H
 #define CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H
@@ -46,6 +47,8 @@ struct DeformKernelSet {
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
   void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
                               double epsilon, const double in[4][2], double sums[9]);
+  void (*surfaceSums)(const double* surface, size_t surfaceCount, const double* inner, size_t stride, double pad,
+                      double* sums);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
@@ -77,7 +80,7 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
     ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
-        ns::marginBlendKernel, ns::marginBlendMirroredKernel                                                       \
+        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::surfaceSumsKernel                               \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

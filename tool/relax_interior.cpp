@@ -7,10 +7,13 @@
 // weighted by 1 / (|S(I) - S(O)| + 4e-6)^3.  Written as
 //   W(I) = (sum w c_O + (sum w M_O) S(I)) / sum w,  c_O = W(O) - M_O S(O),
 // the inner loop over the surface points only gathers weighted sums of
-// per-point constants, kept in one array per value so that it vectorises.
+// per-point constants, kept in one array per value.  That loop is the
+// deformation kernels' getWeightedSurfaceSums, vector lanes being interior
+// points: a lane's sums keep the order of the surface points.
 #include <math.h>
 #include <stdlib.h>
 
+#include "lattice/deform_kernel.h"
 #include "module/vecmath.h"
 #include "tool/relax.h"
 
@@ -19,6 +22,8 @@ namespace {
 constexpr double kInteriorDistancePad = 4e-6;
 // Per surface point: start position (3), c (3), M row-major (9).
 constexpr int kSurfaceValues = 15;
+// Per interior point: the sum of the weights, then of the weighted c (3) and M (9).
+constexpr int kSumValues = 13;
 
 void quadNormalsBothShapes(LatticeData* lattice) {
   for (MeshPolygon* q = lattice->polygonList; q != nullptr; q = q->next) {
@@ -62,18 +67,26 @@ void surfaceTurn(const MeshPoint* o, double m[9]) {
 
 void placeInnerPointsFromOuter(LatticeData* lattice) {
   if (lattice->innerPointList == nullptr) return;
-  int32_t count = 0;
+  size_t count = 0;
   for (const MeshPoint* o = lattice->outerPointList; o != nullptr; o = o->next) ++count;
-  double* table = count > 0 ? static_cast<double*>(malloc(sizeof(double) * kSurfaceValues * count)) : nullptr;
+  size_t innerCount = 0;
+  for (const MeshPoint* p = lattice->innerPointList; p != nullptr; p = p->next) ++innerCount;
+  // One scratch block: the surface table, then the interior start positions
+  // and their sums, `stride` (whole vectors of four) per value.
+  const size_t stride = (innerCount + 3) & ~static_cast<size_t>(3);
+  const size_t doubles = kSurfaceValues * count + (3 + kSumValues) * stride;
+  double* table = count > 0 ? static_cast<double*>(malloc(sizeof(double) * doubles)) : nullptr;
   if (table == nullptr) {
     for (MeshPoint* p = lattice->innerPointList; p != nullptr; p = p->next) copyV3(p->startPosition, p->world);
     return;
   }
   double* col[kSurfaceValues];
   for (int v = 0; v < kSurfaceValues; ++v) col[v] = table + static_cast<size_t>(v) * count;
+  double* inner = table + kSurfaceValues * count;
+  double* sums = inner + 3 * stride;
 
   quadNormalsBothShapes(lattice);
-  int32_t n = 0;
+  size_t n = 0;
   for (const MeshPoint* o = lattice->outerPointList; o != nullptr; o = o->next, ++n) {
     double m[9];
     surfaceTurn(o, m);
@@ -84,17 +97,22 @@ void placeInnerPointsFromOuter(LatticeData* lattice) {
     }
     for (int e = 0; e < 9; ++e) col[6 + e][n] = m[e];
   }
+  n = 0;
+  for (const MeshPoint* p = lattice->innerPointList; p != nullptr; p = p->next, ++n) {
+    for (int a = 0; a < 3; ++a) inner[a * stride + n] = p->startPosition[a];
+  }
+  for (; n < stride; ++n) {  // padding lanes: a copy of the last point, never read back
+    for (int a = 0; a < 3; ++a) inner[a * stride + n] = inner[a * stride + innerCount - 1];
+  }
 
-  for (MeshPoint* p = lattice->innerPointList; p != nullptr; p = p->next) {
+  chooseDeformKernel();
+  getWeightedSurfaceSums(table, count, inner, stride, kInteriorDistancePad, sums);
+
+  n = 0;
+  for (MeshPoint* p = lattice->innerPointList; p != nullptr; p = p->next, ++n) {
+    double sum[kSumValues];
+    for (int v = 0; v < kSumValues; ++v) sum[v] = sums[v * stride + n];
     const double sx = p->startPosition[0], sy = p->startPosition[1], sz = p->startPosition[2];
-    double sum[13] = {0.0};
-    for (int32_t k = 0; k < count; ++k) {
-      const double dx = sx - col[0][k], dy = sy - col[1][k], dz = sz - col[2][k];
-      const double r = 1.0 / (sqrt(dx * dx + dy * dy + dz * dz) + kInteriorDistancePad);
-      const double w = r * r * r;
-      sum[0] += w;
-      for (int e = 0; e < 12; ++e) sum[1 + e] += w * col[3 + e][k];
-    }
     for (int a = 0; a < 3; ++a) {
       const double turned = sum[4 + 3 * a] * sx + sum[5 + 3 * a] * sy + sum[6 + 3 * a] * sz;
       p->world[a] = (sum[1 + a] + turned) / sum[0];
