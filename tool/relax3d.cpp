@@ -1,6 +1,7 @@
 // The Box lattice's relaxation: the cage surface patch by patch, then the
 // interior carried along (relax.h).
 #include <math.h>
+#include <stdlib.h>
 
 #include "module/vecmath.h"
 #include "tool/relax.h"
@@ -10,6 +11,7 @@ namespace {
 // A surface point's patch counts as at rest within this of its rest length
 // (keeps the weights 1 / restDistance finite).
 constexpr double kRestDistancePad = 2e-6;
+constexpr double kTwoPi = 6.283185307179586;
 
 void computeQuadNormals(LatticeData* lattice, bool atStart) {
   for (MeshPolygon* q = lattice->polygonList; q != nullptr; q = q->next) {
@@ -67,48 +69,119 @@ void placeInFrame(const PatchFrame& f, double a, double b, double h, double out[
   addScaledV3(out, a, f.t2, out);
 }
 
-void relaxPatch(MeshPoint* v) {
+// What a patch's relaxation takes from the start shape alone, the same in
+// every pass: each ring point's offset from the rest base point in the rest
+// frame (along T2, along T1, along N), its rest distance and that
+// distance's inverse (its weight), its rest direction in the plane as a
+// unit vector (0, 0 when shorter than kVecZeroLength, which turns nothing),
+// and V's own rest offset.
+struct PatchRest {
+  double a[MESH_MAX_RING], b[MESH_MAX_RING], h[MESH_MAX_RING];
+  double distance[MESH_MAX_RING], weight[MESH_MAX_RING];
+  double direction[MESH_MAX_RING][2];
+  double own[3];
+};
+
+void makePatchRest(const MeshPoint* v, PatchRest* r) {
   const int32_t n = v->ringCount;
   const double* restRing[MESH_MAX_RING];
-  const double* nowRing[MESH_MAX_RING];
-  for (int32_t k = 0; k < n; ++k) {
-    restRing[k] = v->ring[k]->startPosition;
-    nowRing[k] = v->ring[k]->world;
-  }
-  double nr[3], nc[3];
+  for (int32_t k = 0; k < n; ++k) restRing[k] = v->ring[k]->startPosition;
+  double nr[3];
   pointNormal(v, true, nr);
-  pointNormal(v, false, nc);
-  PatchFrame rest, now;
+  PatchFrame rest;
   makePatchFrame(v->startPosition, restRing, n, nr, &rest);
+  for (int32_t k = 0; k < n; ++k) {
+    frameCoordinates(rest, restRing[k], &r->a[k], &r->b[k], &r->h[k]);
+    r->distance[k] = sqrt(r->a[k] * r->a[k] + r->b[k] * r->b[k]) + kRestDistancePad;
+    r->weight[k] = 1.0 / r->distance[k];
+    const double in[2] = {r->a[k], r->b[k]};
+    normalize2D2(in, r->direction[k]);
+  }
+  frameCoordinates(rest, v->startPosition, &r->own[0], &r->own[1], &r->own[2]);
+}
+
+// The mean turn of a patch, sum(angle_k) / n over ring points 1 .. n - 1,
+// with one arctangent instead of one per ring point.  Each angle_k is the
+// argument of z_k = conj(rest direction) * present (unnormalised) offset;
+// the product of the z_k carries the sum of the angles up to whole turns,
+// which are counted as the product goes round: two angles of the same sign
+// whose product lands in the other half-plane (or, both positive, on the
+// positive real axis) passed pi.  An angle is taken in (-pi, pi], pi
+// where the sine is zero and the cosine negative, as getSignedTurn does,
+// and the product is classified by the same rule, so that whichever side
+// of pi rounding puts it, its argument plus the counted turns is the same
+// sum.  (With both factors at or beyond a quarter turn the product's
+// imaginary part cannot come out positive, so a sum near two pi is never
+// mistaken for one near 0.)
+class TurnSum {
+ public:
+  void add(const double rest[2], double ca, double cb) {
+    if (rest[0] == 0.0 && rest[1] == 0.0) return;  // too short to turn
+    const double length2 = ca * ca + cb * cb;
+    if (length2 < 2.0 * kVecZeroLength * kVecZeroLength && sqrt(length2) < kVecZeroLength) return;
+    const double zr = rest[0] * ca + rest[1] * cb;
+    const double zi = rest[0] * cb - rest[1] * ca;
+    const double qr = re_ * zr - im_ * zi;
+    const double qi = re_ * zi + im_ * zr;
+    // Sums of flags rather than branches: the signs of small turns are a
+    // coin toss the processor would keep guessing wrong.
+    const int pUpper = upper(re_, im_), zUpper = upper(zr, zi), qUpper = upper(qr, qi);
+    const int pLower = im_ < 0.0, zLower = zi < 0.0;
+    turns_ += (pUpper & zUpper & (qUpper ^ 1)) - (pLower & zLower & qUpper);
+    re_ = qr;
+    im_ = qi;
+    // Keep the product's size near 1 by exact powers of two.
+    const double size = fabs(re_) + fabs(im_);
+    if (size > 0x1p400 || (size < 0x1p-400 && size > 0.0)) {
+      int e;
+      frexp(size, &e);
+      re_ = ldexp(re_, -e);
+      im_ = ldexp(im_, -e);
+    }
+  }
+  double sum() const {
+    const double angle = fabs(atan2(im_, re_));
+    return (im_ >= 0.0 ? angle : -angle) + kTwoPi * turns_;
+  }
+
+ private:
+  // 1 for an argument in (0, pi], else 0.
+  static int upper(double re, double im) { return (im > 0.0) | ((im == 0.0) & (re < 0.0)); }
+  double re_ = 1.0, im_ = 0.0;
+  int turns_ = 0;
+};
+
+void relaxPatch(MeshPoint* v, const PatchRest& r) {
+  const int32_t n = v->ringCount;
+  const double* nowRing[MESH_MAX_RING];
+  for (int32_t k = 0; k < n; ++k) nowRing[k] = v->ring[k]->world;
+  double nc[3];
+  pointNormal(v, false, nc);
+  PatchFrame now;
   makePatchFrame(v->world, nowRing, n, nc, &now);
 
-  double ra[MESH_MAX_RING], rb[MESH_MAX_RING], rh[MESH_MAX_RING], restLength[MESH_MAX_RING];
-  double turn = 0.0;
-  for (int32_t k = 0; k < n; ++k) {
-    frameCoordinates(rest, restRing[k], &ra[k], &rb[k], &rh[k]);
-    restLength[k] = sqrt(ra[k] * ra[k] + rb[k] * rb[k]) + kRestDistancePad;
-    if (k == 0) continue;  // the frames are built on ring point 0
+  TurnSum turns;
+  for (int32_t k = 1; k < n; ++k) {  // the frames are built on ring point 0
     double ca, cb, ch;
     frameCoordinates(now, nowRing[k], &ca, &cb, &ch);
-    const double from[2] = {ra[k], rb[k]}, to[2] = {ca, cb};
-    turn += getSignedTurn(from, to);
+    turns.add(r.direction[k], ca, cb);
   }
-  turn /= n;
+  const double turn = turns.sum() / n;
   const double cs = cos(turn);
   const double sn = sin(turn);
 
   for (int32_t k = 0; k < n; ++k) {
     MeshPoint* p = v->ring[k];
     double target[3];
-    placeInFrame(now, ra[k] * cs - rb[k] * sn, ra[k] * sn + rb[k] * cs, rh[k], target);
-    p->restDistance = restLength[k];
-    const double w = 1.0 / restLength[k];
+    placeInFrame(now, r.a[k] * cs - r.b[k] * sn, r.a[k] * sn + r.b[k] * cs, r.h[k], target);
+    p->restDistance = r.distance[k];
+    const double w = r.weight[k];
     for (int a = 0; a < 3; ++a) p->correctionB[a] += (target[a] - p->world[a]) * w;
     p->weightSum += w;
   }
-  double a, b, h, target[3];
-  frameCoordinates(rest, v->startPosition, &a, &b, &h);
-  placeInFrame(now, a * cs - b * sn, a * sn + b * cs, h, target);
+  const double a = r.own[0], b = r.own[1];
+  double target[3];
+  placeInFrame(now, a * cs - b * sn, a * sn + b * cs, r.own[2], target);
   for (int c = 0; c < 3; ++c) v->correctionA[c] += target[c] - v->world[c];
 }
 
@@ -136,12 +209,14 @@ void getQuadNormal(const double* c0, const double* c1, const double* c2, const d
 }
 
 double getSignedTurn(const double rest[2], const double now[2]) {
-  double r[2] = {rest[0], rest[1]};
-  double c[2] = {now[0], now[1]};
-  normalize2D(r);
-  normalize2D(c);
-  const double cosine = r[0] * c[0] + r[1] * c[1];
-  const double sine = r[0] * c[1] - r[1] * c[0];
+  // atan2 takes the angle of any multiple of (cosine, sine), so the
+  // directions need no normalising; only a direction too short to have one
+  // turns nothing, as its normalised form would be (0, 0).
+  const double r2 = rest[0] * rest[0] + rest[1] * rest[1];
+  const double c2 = now[0] * now[0] + now[1] * now[1];
+  if (sqrt(r2) < kVecZeroLength || sqrt(c2) < kVecZeroLength) return 0.0;
+  const double cosine = rest[0] * now[0] + rest[1] * now[1];
+  const double sine = rest[0] * now[1] - rest[1] * now[0];
   const double angle = fabs(atan2(sine, cosine));
   return sine >= 0.0 ? angle : -angle;
 }
@@ -167,6 +242,21 @@ void relaxLatticeMeshDistortion3D(const LatticeEditToolState* state, LatticeData
   }
   computeQuadNormals(lattice, true);
 
+  // The patches' start-shape part, once for all passes, in work-set order;
+  // when memory is short it is made again for every patch in every pass.
+  size_t patches = 0;
+  for (const MeshPoint* v = work; v != nullptr; v = v->frontierNext) patches += v->ringCount > 0 ? 1 : 0;
+  PatchRest* rests = nullptr;
+  if (iterations >= 2 && patches > 0) {
+    rests = static_cast<PatchRest*>(malloc(sizeof(PatchRest) * patches));
+    if (rests != nullptr) {
+      PatchRest* r = rests;
+      for (const MeshPoint* v = work; v != nullptr; v = v->frontierNext) {
+        if (v->ringCount > 0) makePatchRest(v, r++);
+      }
+    }
+  }
+
   for (uint32_t pass = 1; pass < iterations; ++pass) {
     for (MeshPoint* p = lattice->outerPointList; p != nullptr; p = p->next) {
       p->correctionA[0] = p->correctionA[1] = p->correctionA[2] = 0.0;
@@ -174,8 +264,16 @@ void relaxLatticeMeshDistortion3D(const LatticeEditToolState* state, LatticeData
       p->weightSum = 0.0;
     }
     computeQuadNormals(lattice, false);
+    const PatchRest* r = rests;
     for (MeshPoint* v = work; v != nullptr; v = v->frontierNext) {
-      if (v->ringCount > 0) relaxPatch(v);
+      if (v->ringCount == 0) continue;
+      if (r != nullptr) {
+        relaxPatch(v, *r++);
+      } else {
+        PatchRest made;
+        makePatchRest(v, &made);
+        relaxPatch(v, made);
+      }
     }
     for (MeshPoint* p = work; p != nullptr; p = p->frontierNext) {
       if (p->fixed || p->weightSum == 0.0) continue;
@@ -184,5 +282,6 @@ void relaxLatticeMeshDistortion3D(const LatticeEditToolState* state, LatticeData
       }
     }
   }
+  free(rests);
   placeInnerPointsFromOuter(lattice);
 }
