@@ -12,7 +12,7 @@ int stDeformKernel = -1;                                          // DeformKerne
 const DeformKernelSet* stDeformKernelSet = &kDeformKernelPortable;  // the set of stDeformKernel
 
 // Fastest first; the portable kernel runs everywhere.
-constexpr int kPreference[] = {DEFORM_KERNEL_AVX2, DEFORM_KERNEL_SSE2, DEFORM_KERNEL_NEON, DEFORM_KERNEL_PORTABLE};
+constexpr int kPreference[] = {DEFORM_KERNEL_AVX512, DEFORM_KERNEL_AVX2, DEFORM_KERNEL_SSE2, DEFORM_KERNEL_NEON, DEFORM_KERNEL_PORTABLE};
 
 #if CAGEWARP_KERNELS_X86_64
 bool processorHasAvx2() {
@@ -20,6 +20,8 @@ bool processorHasAvx2() {
   // These also check that the operating system saves the wide registers.
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
+
+bool processorHasAvx512() { return processorHasAvx2() && __builtin_cpu_supports("avx512f"); }
 #endif
 
 // The set of `kernel` when this build has it and the processor can run
@@ -30,6 +32,7 @@ const DeformKernelSet* runnableSet(int kernel) {
 #if CAGEWARP_KERNELS_X86_64
     case DEFORM_KERNEL_SSE2: return &kDeformKernelSse2;
     case DEFORM_KERNEL_AVX2: return processorHasAvx2() ? &kDeformKernelAvx2 : nullptr;
+    case DEFORM_KERNEL_AVX512: return processorHasAvx512() ? &kDeformKernelAvx512 : nullptr;
 #endif
 #if CAGEWARP_KERNELS_ARM64
     case DEFORM_KERNEL_NEON: return &kDeformKernelNeon;
@@ -55,6 +58,7 @@ const char* deformKernelName(int kernel) {
     case DEFORM_KERNEL_SSE2: return "sse2";
     case DEFORM_KERNEL_AVX2: return "avx2";
     case DEFORM_KERNEL_NEON: return "neon";
+    case DEFORM_KERNEL_AVX512: return "avx512";
     default: return "?";
   }
 }

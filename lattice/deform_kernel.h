@@ -11,11 +11,14 @@
  *   sse2      x86-64: the SSE2 every x86-64 processor has;
  *   avx2      x86-64 with AVX2 and FMA, where the processor and operating
  *             system support them (checked at run time);
+ *   avx512    x86-64 with AVX-512 (F) besides: the avx2 kernels, but for
+ *             the relaxation's interior sums (getWeightedSurfaceSums),
+ *             which run eight interior points per vector;
  *   neon      arm64: Advanced SIMD, which every arm64 processor has.
  * The first markLatticeCageChanged() picks the fastest one the processor
- * supports (avx2, then sse2, then neon, then portable); tests and
+ * supports (avx512, avx2, then sse2, then neon, then portable); tests and
  * benchmarks may pick another supported one.  Kernels with fused
- * multiply-adds (avx2, neon) round once where the others round twice; all
+ * multiply-adds (avx512, avx2, neon) round once where the others round twice; all
  * stay within 1e-12 of the lattice size of the direct path.
  *
  * The module state is the single static stDeformKernel (a DeformKernel,
@@ -36,7 +39,8 @@ enum DeformKernel {
   DEFORM_KERNEL_SSE2 = 1,
   DEFORM_KERNEL_AVX2 = 2,
   DEFORM_KERNEL_NEON = 3,
-  DEFORM_KERNEL_COUNT = 4
+  DEFORM_KERNEL_AVX512 = 4,
+  DEFORM_KERNEL_COUNT = 5
 };
 
 /* Picks the fastest supported kernel unless one is chosen already. */
@@ -47,7 +51,8 @@ void chooseDeformKernel(void);
  * processor family. */
 int deformKernelSupported(int kernel);
 
-/* The kernel's short name ("portable", "sse2", "avx2", "neon"), or "?"
+/* The kernel's short name ("portable", "sse2", "avx2", "neon",
+ * "avx512"), or "?"
  * for a number that names none. */
 const char* deformKernelName(int kernel);
 

@@ -55,6 +55,7 @@ extern const DeformKernelSet kDeformKernelPortable;
 #if CAGEWARP_KERNELS_X86_64
 extern const DeformKernelSet kDeformKernelSse2;
 extern const DeformKernelSet kDeformKernelAvx2;
+extern const DeformKernelSet kDeformKernelAvx512;
 #endif
 #if CAGEWARP_KERNELS_ARM64
 extern const DeformKernelSet kDeformKernelNeon;

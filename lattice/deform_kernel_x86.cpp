@@ -1,12 +1,13 @@
-// The x86-64 kernels: SSE2, which every x86-64 processor has, and AVX2
-// with FMA for the processors that have them (deform_kernel.cpp checks at
-// run time).  Both are deform_kernel.inl over a vector type of their own;
+// The x86-64 kernels: SSE2, which every x86-64 processor has, AVX2 with
+// FMA, and AVX-512 (for the relaxation's interior sums alone) for the
+// processors that have them (deform_kernel.cpp checks at run time).  Both are deform_kernel.inl over a vector type of their own;
 // the operations' contract is listed there.  The file is empty for every
 // other processor (see deform_kernel_set.h).
 //
 // Every header is included before the AVX2 region: a header's inline
 // function compiled inside it could end up as the one copy the linker keeps
-// for the whole program, and take AVX2 instructions to processors without.
+// for the whole program, and take AVX2 or AVX-512 instructions to
+// processors without.
 
 #include "lattice/deform_kernel_set.h"
 
@@ -154,9 +155,76 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
 #pragma GCC pop_options
 #endif
 
+// --- AVX-512: eight interior points per vector -------------------------------
+// Only the relaxation's interior sums gain from the wider vectors: their
+// square roots and divisions go through at twice the rate, and the thirteen
+// sums, the start coordinates and the weight's terms all fit in the 32
+// registers at once, so weights are not set aside in chunks.  Each lane
+// does what a lane of surfaceSumsKernel in deform_kernel.inl does, operation
+// for operation, so the two give the same bits.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx512f")
+#endif
+namespace avx512 {
+
+void surfaceSumsKernel(const double* surface, size_t surfaceCount, const double* inner, size_t stride, double pad,
+                       double* sums) {
+  const double* column[15];
+  for (size_t v = 0; v < 15; ++v) column[v] = surface + v * surfaceCount;
+  const __m512d one = _mm512_set1_pd(1.0);
+  const __m512d padding = _mm512_set1_pd(pad);
+  constexpr size_t kChunk = 16;
+  double made[8 * kChunk];
+  for (size_t i = 0; i < stride; i += 8) {
+    // The stride is a multiple of four: the last vector may hold only four.
+    const __mmask8 lanes = stride - i >= 8 ? 0xff : 0x0f;
+    const __m512d sx = _mm512_maskz_loadu_pd(lanes, inner + i);
+    const __m512d sy = _mm512_maskz_loadu_pd(lanes, inner + stride + i);
+    const __m512d sz = _mm512_maskz_loadu_pd(lanes, inner + 2 * stride + i);
+    __m512d acc[13];
+    for (int e = 0; e < 13; ++e) acc[e] = _mm512_setzero_pd();
+    for (size_t k0 = 0; k0 < surfaceCount; k0 += kChunk) {
+      const size_t chunk = surfaceCount - k0 < kChunk ? surfaceCount - k0 : kChunk;
+      for (size_t k = 0; k < chunk; ++k) {
+        const __m512d dx = _mm512_sub_pd(sx, _mm512_set1_pd(column[0][k0 + k]));
+        const __m512d dy = _mm512_sub_pd(sy, _mm512_set1_pd(column[1][k0 + k]));
+        const __m512d dz = _mm512_sub_pd(sz, _mm512_set1_pd(column[2][k0 + k]));
+        const __m512d d2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+        // (The masked form: GCC 12's plain one starts from an undefined
+        // vector, which its own warning then flags.)
+        const __m512d r = _mm512_div_pd(one, _mm512_add_pd(_mm512_maskz_sqrt_pd(0xff, d2), padding));
+        _mm512_storeu_pd(made + 8 * k, _mm512_mul_pd(_mm512_mul_pd(r, r), r));
+      }
+      for (size_t k = 0; k < chunk; ++k) {
+        const __m512d w = _mm512_loadu_pd(made + 8 * k);
+        acc[0] = _mm512_add_pd(acc[0], w);
+        for (int e = 0; e < 12; ++e) {
+          acc[1 + e] = _mm512_fmadd_pd(w, _mm512_set1_pd(column[3 + e][k0 + k]), acc[1 + e]);
+        }
+      }
+    }
+    for (int e = 0; e < 13; ++e) _mm512_mask_storeu_pd(sums + static_cast<size_t>(e) * stride + i, lanes, acc[e]);
+  }
+}
+
+}  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
 }  // namespace
 
 const DeformKernelSet kDeformKernelSse2 = DEFORM_KERNEL_SET_OF(sse2);
 const DeformKernelSet kDeformKernelAvx2 = DEFORM_KERNEL_SET_OF(avx2);
+// The AVX2 set but for the interior sums.
+const DeformKernelSet kDeformKernelAvx512 = {
+    avx2::boxKernel,       avx2::boxKernelWorld,    avx2::boxKernelWorldAdd,         avx2::wideKernel,
+    avx2::buildBoxTable,   avx2::buildWideTable,    avx2::marginBlendKernel,         avx2::marginBlendMirroredKernel,
+    avx512::surfaceSumsKernel};
 
 #endif  // CAGEWARP_KERNELS_X86_64
