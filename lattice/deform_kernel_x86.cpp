@@ -159,9 +159,9 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
 // Only the relaxation's interior sums gain from the wider vectors: their
 // square roots and divisions go through at twice the rate, and the thirteen
 // sums, the start coordinates and the weight's terms all fit in the 32
-// registers at once, so weights are not set aside in chunks.  Each lane
-// does what a lane of surfaceSumsKernel in deform_kernel.inl does, operation
-// for operation, so the two give the same bits.
+// registers at once.  Each lane does what a lane of surfaceSumsKernel in
+// deform_kernel.inl does, operation for operation, so the two give the same
+// bits.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx512f"))), apply_to = function)
 #else
@@ -176,35 +176,36 @@ void surfaceSumsKernel(const double* surface, size_t surfaceCount, const double*
   for (size_t v = 0; v < 15; ++v) column[v] = surface + v * surfaceCount;
   const __m512d one = _mm512_set1_pd(1.0);
   const __m512d padding = _mm512_set1_pd(pad);
-  constexpr size_t kChunk = 16;
-  double made[8 * kChunk];
+  // Weights run kAhead surface points ahead of the sums, through a ring of
+  // kAhead vectors: the divider works on later points while the
+  // multiply-adds take up earlier ones.
+  constexpr size_t kAhead = 16;
+  double ahead[8 * kAhead];
   for (size_t i = 0; i < stride; i += 8) {
     // The stride is a multiple of four: the last vector may hold only four.
     const __mmask8 lanes = stride - i >= 8 ? 0xff : 0x0f;
     const __m512d sx = _mm512_maskz_loadu_pd(lanes, inner + i);
     const __m512d sy = _mm512_maskz_loadu_pd(lanes, inner + stride + i);
     const __m512d sz = _mm512_maskz_loadu_pd(lanes, inner + 2 * stride + i);
+    auto weightOf = [&](size_t k) {
+      const __m512d dx = _mm512_sub_pd(sx, _mm512_set1_pd(column[0][k]));
+      const __m512d dy = _mm512_sub_pd(sy, _mm512_set1_pd(column[1][k]));
+      const __m512d dz = _mm512_sub_pd(sz, _mm512_set1_pd(column[2][k]));
+      const __m512d d2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
+      // (The masked form: GCC 12's plain one starts from an undefined
+      // vector, which its own warning then flags.)
+      const __m512d r = _mm512_div_pd(one, _mm512_add_pd(_mm512_maskz_sqrt_pd(0xff, d2), padding));
+      return _mm512_mul_pd(_mm512_mul_pd(r, r), r);
+    };
+    for (size_t k = 0; k < kAhead && k < surfaceCount; ++k) _mm512_storeu_pd(ahead + 8 * k, weightOf(k));
     __m512d acc[13];
     for (int e = 0; e < 13; ++e) acc[e] = _mm512_setzero_pd();
-    for (size_t k0 = 0; k0 < surfaceCount; k0 += kChunk) {
-      const size_t chunk = surfaceCount - k0 < kChunk ? surfaceCount - k0 : kChunk;
-      for (size_t k = 0; k < chunk; ++k) {
-        const __m512d dx = _mm512_sub_pd(sx, _mm512_set1_pd(column[0][k0 + k]));
-        const __m512d dy = _mm512_sub_pd(sy, _mm512_set1_pd(column[1][k0 + k]));
-        const __m512d dz = _mm512_sub_pd(sz, _mm512_set1_pd(column[2][k0 + k]));
-        const __m512d d2 = _mm512_fmadd_pd(dz, dz, _mm512_fmadd_pd(dy, dy, _mm512_mul_pd(dx, dx)));
-        // (The masked form: GCC 12's plain one starts from an undefined
-        // vector, which its own warning then flags.)
-        const __m512d r = _mm512_div_pd(one, _mm512_add_pd(_mm512_maskz_sqrt_pd(0xff, d2), padding));
-        _mm512_storeu_pd(made + 8 * k, _mm512_mul_pd(_mm512_mul_pd(r, r), r));
-      }
-      for (size_t k = 0; k < chunk; ++k) {
-        const __m512d w = _mm512_loadu_pd(made + 8 * k);
-        acc[0] = _mm512_add_pd(acc[0], w);
-        for (int e = 0; e < 12; ++e) {
-          acc[1 + e] = _mm512_fmadd_pd(w, _mm512_set1_pd(column[3 + e][k0 + k]), acc[1 + e]);
-        }
-      }
+    for (size_t k = 0; k < surfaceCount; ++k) {
+      double* slot = ahead + 8 * (k % kAhead);
+      const __m512d w = _mm512_loadu_pd(slot);
+      if (k + kAhead < surfaceCount) _mm512_storeu_pd(slot, weightOf(k + kAhead));
+      acc[0] = _mm512_add_pd(acc[0], w);
+      for (int e = 0; e < 12; ++e) acc[1 + e] = _mm512_fmadd_pd(w, _mm512_set1_pd(column[3 + e][k]), acc[1 + e]);
     }
     for (int e = 0; e < 13; ++e) _mm512_mask_storeu_pd(sums + static_cast<size_t>(e) * stride + i, lanes, acc[e]);
   }
