@@ -24,10 +24,12 @@
  *     (itemRight, itemUp), so a Screen lattice facing any way relaxes the
  *     same, and the part along itemForward never changes.
  *
- * Neither allocates in its passes; the 2D form and the interior placement
- * take one scratch array per call and, when memory is short, leave the
- * points where they are (the 3D form then leaves interior points at their
- * start positions).
+ * Neither allocates in its passes.  The 2D form takes one scratch array
+ * per call and, when memory is short, leaves the points where they are.
+ * The 3D form takes one for what every patch takes from the start shape,
+ * which it otherwise makes again in every pass, with the same result; its
+ * interior placement takes one more and, when memory is short, leaves the
+ * interior points at their start positions.
  */
 #ifndef CAGEWARP_TOOL_RELAX_H
 #define CAGEWARP_TOOL_RELAX_H
