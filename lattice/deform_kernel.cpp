@@ -95,8 +95,8 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
 }
 
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double in[4][2], double sums[9]) {
-  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, in, sums);
+                               double epsilon, const double origin[2], const double in[4][2], double sums[9]) {
+  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, origin, in, sums);
 }
 
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {

@@ -514,14 +514,21 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // square root and the division of each edge serve four points.  Runs over
 // the edges begin .. end (multiples of four within the column stride) and
 // adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
-// g (q - in[k]) of image k in X and Y.  `images` holds, for the images
-// across X, across Y and across both in this order, six columns each (the
-// layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with edge n's entries
-// describing the image of edge n, written so that the point's own u and w
-// give the image's proposal.  in[0] is the point and in[1..3] its images'
-// own base positions.
+// g (q - in[k]) of image k in X and Y.  `images` holds, for the point
+// itself and for the images across X, across Y and across both in this
+// order, six columns each (the layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y,
+// the starts less `origin`) with edge n's entries describing the image of
+// edge n, written so that the point's own u and w give the image's
+// proposal.  in[0] is the point and in[1..3] its images' own base
+// positions.
+//
+// The lanes add g q (q less the origin) and the point's share in[k] g is
+// taken off once at the end: one subtraction fewer per edge and image.  The
+// origin near the lattice keeps q small, so that the sums lose no more to
+// rounding than the differences q - in[k] would, wherever the cage is.
 inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
-                                      size_t end, double epsilon, const double in[4][2], double sums[9]) {
+                                      size_t end, double epsilon, const double origin[2], const double in[4][2],
+                                      double sums[9]) {
   auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
   const double* startBaseX = at(columns, EDGE_START_BASE_X);
   const double* startBaseY = at(columns, EDGE_START_BASE_Y);
@@ -531,9 +538,9 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   const double* directionY = at(columns, EDGE_DIRECTION_Y);
   const double* inverseLength = at(columns, EDGE_INVERSE_LENGTH);
   const double* edgeWeight = at(columns, EDGE_WEIGHT);
-  // Proposal columns of the point (k = 0) and of each image: start x, y,
-  // moved normal x, y, moved vector x, y, `stride` apart.
-  const double* proposal[4] = {at(columns, EDGE_START_X), images, images + 6 * stride, images + 12 * stride};
+  // Proposal columns of the point (k = 0) and of each image: start x, y
+  // (less the origin), moved normal x, y, moved vector x, y, `stride` apart.
+  const double* proposal[4] = {images, images + 6 * stride, images + 12 * stride, images + 18 * stride};
   const Vd px = broadcast(in[0][0]);
   const Vd py = broadcast(in[0][1]);
   const Vd one = broadcast(1.0);
@@ -542,15 +549,11 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   Vd sumWeight = zero;
   Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
      sumY3 = zero;
-  const Vd ix0 = broadcast(in[0][0]), iy0 = broadcast(in[0][1]), ix1 = broadcast(in[1][0]),
-           iy1 = broadcast(in[1][1]), ix2 = broadcast(in[2][0]), iy2 = broadcast(in[2][1]),
-           ix3 = broadcast(in[3][0]), iy3 = broadcast(in[3][1]);
-  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd ix, Vd iy, Vd& sx, Vd& sy)
-      KERNEL_ALWAYS_INLINE_LAMBDA {
+  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
     const Vd qx = mulAdd(loadu(p + 4 * stride + n), u, mulAdd(loadu(p + 2 * stride + n), w, loadu(p + n)));
     const Vd qy = mulAdd(loadu(p + 5 * stride + n), u, mulAdd(loadu(p + 3 * stride + n), w, loadu(p + stride + n)));
-    sx = mulAdd(g, qx - ix, sx);
-    sy = mulAdd(g, qy - iy, sy);
+    sx = mulAdd(g, qx, sx);
+    sy = mulAdd(g, qy, sy);
   };
   // The weight of four edges: their square roots and divisions take the
   // longest; two sets in flight at once keep the processor busy meanwhile.
@@ -576,10 +579,10 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   };
   auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
     sumWeight = sumWeight + e.g;
-    accumulate(proposal[0], n, e.g, e.u, e.w, ix0, iy0, sumX0, sumY0);
-    accumulate(proposal[1], n, e.g, e.u, e.w, ix1, iy1, sumX1, sumY1);
-    accumulate(proposal[2], n, e.g, e.u, e.w, ix2, iy2, sumX2, sumY2);
-    accumulate(proposal[3], n, e.g, e.u, e.w, ix3, iy3, sumX3, sumY3);
+    accumulate(proposal[0], n, e.g, e.u, e.w, sumX0, sumY0);
+    accumulate(proposal[1], n, e.g, e.u, e.w, sumX1, sumY1);
+    accumulate(proposal[2], n, e.g, e.u, e.w, sumX2, sumY2);
+    accumulate(proposal[3], n, e.g, e.u, e.w, sumX3, sumY3);
   };
   size_t n = begin;
   for (; n + 8 <= end; n += 8) {
@@ -590,5 +593,10 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   }
   if (n < end) accumulateAll(n, weightsAt(n));
   const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
-  for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
+  const double weight = laneSum(sumWeight);
+  sums[0] += weight;
+  for (int k = 1; k < 9; ++k) {
+    const int image = (k - 1) / 2, axis = (k - 1) % 2;
+    sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
+  }
 }

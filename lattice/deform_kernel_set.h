@@ -45,7 +45,7 @@ struct DeformKernelSet {
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
   void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                              double epsilon, const double in[4][2], double sums[9]);
+                              double epsilon, const double origin[2], const double in[4][2], double sums[9]);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
