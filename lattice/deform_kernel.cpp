@@ -99,6 +99,11 @@ void addMirroredOuterEdgeBlend(const double* columns, const double* images, size
   stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, origin, in, sums);
 }
 
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out) {
+  return stDeformKernelSet->interpolateKeys(p0, p1, p2, p3, count, weights, out);
+}
+
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
   stDeformKernelSet->buildBox(table, evalPoints, segments[0], segments[1], segments[2]);
 }

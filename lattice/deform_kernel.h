@@ -108,6 +108,15 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
                                double epsilon, const double origin[2], const double in[4][2], double sums[9]);
 
+/* The cage between the keys p1 and p2 (3 doubles per point, `count`
+ * points), p0 and p3 their outer neighbours or null, weights the Hermite
+ * basis h00, h01, h10, h11 of one time: writes out for the first points,
+ * bit for bit what hermiteApply<3> (hermite.h) gives for each, and returns
+ * how many (fewer than count: the caller does the rest).  out may be p1 or
+ * p2 themselves. */
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out);
+
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]);

@@ -600,3 +600,74 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
     sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
   }
 }
+
+// The cage between two keys, four points at a time: hermiteApply<3>
+// (hermite.h) operation for operation, with every product and sum rounded
+// on its own (no multiply-adds: `rounded` keeps a product from being fused
+// into the sum it feeds), so that the kernel gives the scalar step's results
+// bit for bit and a key made from them does not depend on the kernel.  A
+// set that cannot promise that (kSeparateRounding false) does no points.  p1, p2: the keys around the time; p0, p3 their outer
+// neighbours or null (made up by the same rules); weights: h00, h01, h10,
+// h11.  Four points are read as four rows of four doubles (the fourth the
+// next point's x), so a group needs one point after it; returns the points
+// done, the rest are the caller's.
+inline size_t interpolateKeysKernel(const double* p0, const double* p1, const double* p2, const double* p3,
+                                    size_t count, const double weights[4], double* out) {
+  if (!kSeparateRounding) return 0;
+  const Vd zero = broadcast(0.0);
+  const Vd one = broadcast(1.0);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  const Vd h00 = broadcast(weights[0]), h01 = broadcast(weights[1]), h10 = broadcast(weights[2]),
+           h11 = broadcast(weights[3]);
+  auto gather = [](const double* at, Vd xyz[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    Vd a = loadu(at), b = loadu(at + 3), c = loadu(at + 6), d = loadu(at + 9);
+    transpose4(a, b, c, d);
+    xyz[0] = a;
+    xyz[1] = b;
+    xyz[2] = c;
+  };
+  auto distance = [](const Vd a[3], const Vd b[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd e0 = b[0] - a[0], e1 = b[1] - a[1], e2 = b[2] - a[2];
+    return sqrtv((rounded(e0 * e0) + rounded(e1 * e1)) + rounded(e2 * e2));
+  };
+  size_t i = 0;
+  for (; i + 5 <= count; i += 4) {
+    const size_t at = 3 * i;
+    Vd q[4][3];
+    gather(p1 + at, q[1]);
+    gather(p2 + at, q[2]);
+    if (p0 != nullptr) gather(p0 + at, q[0]);
+    if (p3 != nullptr) gather(p3 + at, q[3]);
+    for (int c = 0; c < 3; ++c) {
+      if (p0 == nullptr && p3 == nullptr) {
+        q[0][c] = rounded(two * q[1][c]) - q[2][c];
+        q[3][c] = rounded(two * q[2][c]) - q[1][c];
+      } else if (p0 == nullptr) {
+        q[0][c] = q[3][c] + rounded(three * (q[1][c] - q[2][c]));
+      } else if (p3 == nullptr) {
+        q[3][c] = q[0][c] + rounded(three * (q[2][c] - q[1][c]));
+      }
+    }
+    const Vd d = distance(q[1], q[2]);
+    const Vd d0 = distance(q[0], q[1]);
+    const Vd d3 = distance(q[2], q[3]);
+    const Vd has1 = both(notZero(d), notZero(d0));
+    const Vd has2 = both(notZero(d), notZero(d3));
+    // Guarded denominators: no lane divides by zero, even one thrown away.
+    const Vd over1 = select(has1, d0 + d, one);
+    const Vd over2 = select(has2, d + d3, one);
+    Vd result[4];
+    for (int c = 0; c < 3; ++c) {
+      const Vd t1 =
+          select(has1, (rounded((q[1][c] - q[0][c]) * d) + rounded((q[2][c] - q[1][c]) * d0)) / over1, zero);
+      const Vd t2 =
+          select(has2, (rounded((q[2][c] - q[1][c]) * d3) + rounded((q[3][c] - q[2][c]) * d)) / over2, zero);
+      result[c] = ((rounded(h00 * q[1][c]) + rounded(h01 * q[2][c])) + rounded(h10 * t1)) + rounded(h11 * t2);
+    }
+    result[3] = zero;
+    transpose4(result[0], result[1], result[2], result[3]);
+    for (int k = 0; k < 4; ++k) store3(out + at + 3 * static_cast<size_t>(k), result[k]);
+  }
+  return i;
+}
