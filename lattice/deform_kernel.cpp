@@ -95,8 +95,13 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
 }
 
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double in[4][2], double sums[9]) {
-  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, in, sums);
+                               double epsilon, const double origin[2], const double in[4][2], double sums[9]) {
+  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, origin, in, sums);
+}
+
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out) {
+  return stDeformKernelSet->interpolateKeys(p0, p1, p2, p3, count, weights, out);
 }
 
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {

@@ -97,15 +97,25 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
  * weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
  * edges, in[k] + those sums / sums[0] is what blendWithOuterEdgeColumns
  * gives for in[k] when the edges' base positions are mirror symmetric as
- * the points are (else it means nothing).  `images` holds the mirrored
- * edges' proposal data: for each image in turn, the six columns
- * EDGE_START_X .. EDGE_MOVED_VECTOR_Y of `stride` doubles each, entry n for
- * the image of edge n (for an image that reverses the edges: the image's
- * displaced end as the start and its moved vector negated); padding
- * entries 0.  Running over the edges in parts lets the caller keep them in
+ * the points are (else it means nothing).  `images` holds the edges'
+ * proposal data: for the point itself and then for each image, the six
+ * columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y of `stride` doubles each,
+ * entry n for the image of edge n (for an image that reverses the edges:
+ * the image's displaced end as the start and its moved vector negated), the
+ * starts less `origin`, a position near the lattice (rounding grows with
+ * the distance of the starts from it); padding entries 0.  Running over the edges in parts lets the caller keep them in
  * the processor's nearest cache while it goes through every point. */
 void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double in[4][2], double sums[9]);
+                               double epsilon, const double origin[2], const double in[4][2], double sums[9]);
+
+/* The cage between the keys p1 and p2 (3 doubles per point, `count`
+ * points), p0 and p3 their outer neighbours or null, weights the Hermite
+ * basis h00, h01, h10, h11 of one time: writes out for the first points,
+ * bit for bit what hermiteApply<3> (hermite.h) gives for each, and returns
+ * how many (fewer than count: the caller does the rest).  out may be p1 or
+ * p2 themselves. */
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out);
 
 /* Fills a Box table whose columns, rows and room are set for these
  * segments from the cage `evalPoints` (layout in deform_table.h). */

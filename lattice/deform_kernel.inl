@@ -514,14 +514,21 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // square root and the division of each edge serve four points.  Runs over
 // the edges begin .. end (multiples of four within the column stride) and
 // adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
-// g (q - in[k]) of image k in X and Y.  `images` holds, for the images
-// across X, across Y and across both in this order, six columns each (the
-// layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with edge n's entries
-// describing the image of edge n, written so that the point's own u and w
-// give the image's proposal.  in[0] is the point and in[1..3] its images'
-// own base positions.
+// g (q - in[k]) of image k in X and Y.  `images` holds, for the point
+// itself and for the images across X, across Y and across both in this
+// order, six columns each (the layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y,
+// the starts less `origin`) with edge n's entries describing the image of
+// edge n, written so that the point's own u and w give the image's
+// proposal.  in[0] is the point and in[1..3] its images' own base
+// positions.
+//
+// The lanes add g q (q less the origin) and the point's share in[k] g is
+// taken off once at the end: one subtraction fewer per edge and image.  The
+// origin near the lattice keeps q small, so that the sums lose no more to
+// rounding than the differences q - in[k] would, wherever the cage is.
 inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
-                                      size_t end, double epsilon, const double in[4][2], double sums[9]) {
+                                      size_t end, double epsilon, const double origin[2], const double in[4][2],
+                                      double sums[9]) {
   auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
   const double* startBaseX = at(columns, EDGE_START_BASE_X);
   const double* startBaseY = at(columns, EDGE_START_BASE_Y);
@@ -531,9 +538,9 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   const double* directionY = at(columns, EDGE_DIRECTION_Y);
   const double* inverseLength = at(columns, EDGE_INVERSE_LENGTH);
   const double* edgeWeight = at(columns, EDGE_WEIGHT);
-  // Proposal columns of the point (k = 0) and of each image: start x, y,
-  // moved normal x, y, moved vector x, y, `stride` apart.
-  const double* proposal[4] = {at(columns, EDGE_START_X), images, images + 6 * stride, images + 12 * stride};
+  // Proposal columns of the point (k = 0) and of each image: start x, y
+  // (less the origin), moved normal x, y, moved vector x, y, `stride` apart.
+  const double* proposal[4] = {images, images + 6 * stride, images + 12 * stride, images + 18 * stride};
   const Vd px = broadcast(in[0][0]);
   const Vd py = broadcast(in[0][1]);
   const Vd one = broadcast(1.0);
@@ -542,15 +549,11 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   Vd sumWeight = zero;
   Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
      sumY3 = zero;
-  const Vd ix0 = broadcast(in[0][0]), iy0 = broadcast(in[0][1]), ix1 = broadcast(in[1][0]),
-           iy1 = broadcast(in[1][1]), ix2 = broadcast(in[2][0]), iy2 = broadcast(in[2][1]),
-           ix3 = broadcast(in[3][0]), iy3 = broadcast(in[3][1]);
-  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd ix, Vd iy, Vd& sx, Vd& sy)
-      KERNEL_ALWAYS_INLINE_LAMBDA {
+  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
     const Vd qx = mulAdd(loadu(p + 4 * stride + n), u, mulAdd(loadu(p + 2 * stride + n), w, loadu(p + n)));
     const Vd qy = mulAdd(loadu(p + 5 * stride + n), u, mulAdd(loadu(p + 3 * stride + n), w, loadu(p + stride + n)));
-    sx = mulAdd(g, qx - ix, sx);
-    sy = mulAdd(g, qy - iy, sy);
+    sx = mulAdd(g, qx, sx);
+    sy = mulAdd(g, qy, sy);
   };
   // The weight of four edges: their square roots and divisions take the
   // longest; two sets in flight at once keep the processor busy meanwhile.
@@ -576,10 +579,10 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   };
   auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
     sumWeight = sumWeight + e.g;
-    accumulate(proposal[0], n, e.g, e.u, e.w, ix0, iy0, sumX0, sumY0);
-    accumulate(proposal[1], n, e.g, e.u, e.w, ix1, iy1, sumX1, sumY1);
-    accumulate(proposal[2], n, e.g, e.u, e.w, ix2, iy2, sumX2, sumY2);
-    accumulate(proposal[3], n, e.g, e.u, e.w, ix3, iy3, sumX3, sumY3);
+    accumulate(proposal[0], n, e.g, e.u, e.w, sumX0, sumY0);
+    accumulate(proposal[1], n, e.g, e.u, e.w, sumX1, sumY1);
+    accumulate(proposal[2], n, e.g, e.u, e.w, sumX2, sumY2);
+    accumulate(proposal[3], n, e.g, e.u, e.w, sumX3, sumY3);
   };
   size_t n = begin;
   for (; n + 8 <= end; n += 8) {
@@ -590,5 +593,81 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   }
   if (n < end) accumulateAll(n, weightsAt(n));
   const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
-  for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
+  const double weight = laneSum(sumWeight);
+  sums[0] += weight;
+  for (int k = 1; k < 9; ++k) {
+    const int image = (k - 1) / 2, axis = (k - 1) % 2;
+    sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
+  }
+}
+
+// The cage between two keys, four points at a time: hermiteApply<3>
+// (hermite.h) operation for operation, with every product and sum rounded
+// on its own (no multiply-adds: `rounded` keeps a product from being fused
+// into the sum it feeds), so that the kernel gives the scalar step's results
+// bit for bit and a key made from them does not depend on the kernel.  A
+// set that cannot promise that (kSeparateRounding false) does no points.  p1, p2: the keys around the time; p0, p3 their outer
+// neighbours or null (made up by the same rules); weights: h00, h01, h10,
+// h11.  Four points are read as four rows of four doubles (the fourth the
+// next point's x), so a group needs one point after it; returns the points
+// done, the rest are the caller's.
+inline size_t interpolateKeysKernel(const double* p0, const double* p1, const double* p2, const double* p3,
+                                    size_t count, const double weights[4], double* out) {
+  if (!kSeparateRounding) return 0;
+  const Vd zero = broadcast(0.0);
+  const Vd one = broadcast(1.0);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  const Vd h00 = broadcast(weights[0]), h01 = broadcast(weights[1]), h10 = broadcast(weights[2]),
+           h11 = broadcast(weights[3]);
+  auto gather = [](const double* at, Vd xyz[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    Vd a = loadu(at), b = loadu(at + 3), c = loadu(at + 6), d = loadu(at + 9);
+    transpose4(a, b, c, d);
+    xyz[0] = a;
+    xyz[1] = b;
+    xyz[2] = c;
+  };
+  auto distance = [](const Vd a[3], const Vd b[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd e0 = b[0] - a[0], e1 = b[1] - a[1], e2 = b[2] - a[2];
+    return sqrtv((rounded(e0 * e0) + rounded(e1 * e1)) + rounded(e2 * e2));
+  };
+  size_t i = 0;
+  for (; i + 5 <= count; i += 4) {
+    const size_t at = 3 * i;
+    Vd q[4][3];
+    gather(p1 + at, q[1]);
+    gather(p2 + at, q[2]);
+    if (p0 != nullptr) gather(p0 + at, q[0]);
+    if (p3 != nullptr) gather(p3 + at, q[3]);
+    for (int c = 0; c < 3; ++c) {
+      if (p0 == nullptr && p3 == nullptr) {
+        q[0][c] = rounded(two * q[1][c]) - q[2][c];
+        q[3][c] = rounded(two * q[2][c]) - q[1][c];
+      } else if (p0 == nullptr) {
+        q[0][c] = q[3][c] + rounded(three * (q[1][c] - q[2][c]));
+      } else if (p3 == nullptr) {
+        q[3][c] = q[0][c] + rounded(three * (q[2][c] - q[1][c]));
+      }
+    }
+    const Vd d = distance(q[1], q[2]);
+    const Vd d0 = distance(q[0], q[1]);
+    const Vd d3 = distance(q[2], q[3]);
+    const Vd has1 = both(notZero(d), notZero(d0));
+    const Vd has2 = both(notZero(d), notZero(d3));
+    // Guarded denominators: no lane divides by zero, even one thrown away.
+    const Vd over1 = select(has1, d0 + d, one);
+    const Vd over2 = select(has2, d + d3, one);
+    Vd result[4];
+    for (int c = 0; c < 3; ++c) {
+      const Vd t1 =
+          select(has1, (rounded((q[1][c] - q[0][c]) * d) + rounded((q[2][c] - q[1][c]) * d0)) / over1, zero);
+      const Vd t2 =
+          select(has2, (rounded((q[2][c] - q[1][c]) * d3) + rounded((q[3][c] - q[2][c]) * d)) / over2, zero);
+      result[c] = ((rounded(h00 * q[1][c]) + rounded(h01 * q[2][c])) + rounded(h10 * t1)) + rounded(h11 * t2);
+    }
+    result[3] = zero;
+    transpose4(result[0], result[1], result[2], result[3]);
+    for (int k = 0; k < 4; ++k) store3(out + at + 3 * static_cast<size_t>(k), result[k]);
+  }
+  return i;
 }

@@ -65,6 +65,11 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   d = perLane([&](int n) { return r[n].v[3]; });
 }
 
+// The compiler may fuse products into sums here, as it may in the scalar
+// code: kernels that must round every operation on its own leave the work
+// to the scalar code.
+constexpr bool kSeparateRounding = false;
+inline Vd rounded(Vd a) { return a; }
 #include "lattice/deform_kernel.inl"
 
 }  // namespace portable

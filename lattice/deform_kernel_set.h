@@ -45,7 +45,9 @@ struct DeformKernelSet {
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
   void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                              double epsilon, const double in[4][2], double sums[9]);
+                              double epsilon, const double origin[2], const double in[4][2], double sums[9]);
+  size_t (*interpolateKeys)(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
@@ -77,7 +79,7 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
     ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
-        ns::marginBlendKernel, ns::marginBlendMirroredKernel                                                       \
+        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::interpolateKeysKernel                            \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

@@ -84,6 +84,9 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   d = r3;
 }
 
+// Without multiply-adds no product is ever fused into a sum.
+constexpr bool kSeparateRounding = true;
+inline Vd rounded(Vd a) { return a; }
 #include "lattice/deform_kernel.inl"
 
 }  // namespace sse2
@@ -145,6 +148,13 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   d.v = _mm256_permute2f128_pd(t1, t3, 0x31);
 }
 
+// The compiler may fuse a product and a sum into one multiply-add; an empty
+// asm statement that claims to change the product keeps it a product.
+constexpr bool kSeparateRounding = true;
+inline Vd rounded(Vd a) {
+  __asm__("" : "+x"(a.v));
+  return a;
+}
 #include "lattice/deform_kernel.inl"
 
 }  // namespace avx2

@@ -148,7 +148,7 @@ size_t mirrorGroupCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy,
 bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, size_t groups) {
   *cache = MarginBlendCache{};
   const size_t stride = outerEdgeColumnStride(edgeCount);
-  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
+  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 24u) * stride;
   auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
   auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
   if (block == nullptr || indices == nullptr) {
@@ -327,11 +327,12 @@ bool allOuterEdgesHaveLength(const LatticeData* lattice) {
   return true;
 }
 
-// The mirrored edges' proposal data (addMirroredOuterEdgeBlend):
-// the image of edge n across X or Y is the mirrored edge walked the other
-// way (its end as the start, its moved vector negated); across both it is
-// the edge rotated half a turn, walked the same way.
-void buildMirroredEdges(LatticeData* lattice) {
+// The edges' and the mirrored edges' proposal data, the starts less
+// `origin` (addMirroredOuterEdgeBlend): the image of edge n across X or Y
+// is the mirrored edge walked the other way (its end as the start, its
+// moved vector negated); across both it is the edge rotated half a turn,
+// walked the same way.
+void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
   const int32_t sx = lattice->segments[0];
   const int32_t sy = lattice->segments[1];
   const size_t stride = lattice->marginCache.edgeStride;
@@ -341,14 +342,14 @@ void buildMirroredEdges(LatticeData* lattice) {
     int32_t i0, j0, i1, j1;
     outerEdgeStart(sx, sy, n, &i0, &j0);
     outerEdgeStart(sx, sy, n + 1, &i1, &j1);
-    const int32_t mirrored[3] = {outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
+    const int32_t mirrored[4] = {n, outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
                                  outerEdgeStartingAt(sx, sy, sx - i0, sy - j0)};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
       const MeshOuterEdge* edge = lattice->outerEdges + mirrored[k];
-      const bool reversed = k < 2;
+      const bool reversed = k == 1 || k == 2;
       const WidePoint* start = reversed ? edge->end : edge->start;
       const double sign = reversed ? -1.0 : 1.0;
-      const double values[6] = {start->x, start->y, edge->movedNormal[0], edge->movedNormal[1],
+      const double values[6] = {start->x - origin[0], start->y - origin[1], edge->movedNormal[0], edge->movedNormal[1],
                                 sign * edge->movedVector[0], sign * edge->movedVector[1]};
       for (int c = 0; c < 6; ++c) images[static_cast<size_t>(6 * k + c) * stride + static_cast<size_t>(n)] = values[c];
     }
@@ -467,7 +468,11 @@ void blendMargins(LatticeData* lattice) {
   assert(pending <= cache->groupCount);
   // The groups that changed, the edges a part at a time, so that each part
   // stays in the processor's nearest cache while every group goes through it.
-  buildMirroredEdges(lattice);
+  // The lattice's base centre as the origin of the proposals.
+  const WidePoint* first = wideLatticePoint(lattice, 0, 0);
+  const WidePoint* last = wideLatticePoint(lattice, static_cast<int32_t>(sx), static_cast<int32_t>(sy));
+  const double origin[2] = {0.5 * (first->baseX + last->baseX), 0.5 * (first->baseY + last->baseY)};
+  buildMirroredEdges(lattice, origin);
   double* sums = cache->groupSums;
   memset(sums, 0, 9 * pending * sizeof(double));
   auto inputsOf = [&](const size_t* group, double in[4][2]) {
@@ -483,7 +488,7 @@ void blendMargins(LatticeData* lattice) {
       double in[4][2];
       inputsOf(cache->groups + 8 * g, in);
       addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
-                                lattice->screenEpsilon, in, sums + 9 * g);
+                                lattice->screenEpsilon, origin, in, sums + 9 * g);
     }
   }
   for (size_t g = 0; g < pending; ++g) {

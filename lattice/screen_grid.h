@@ -92,9 +92,11 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  * the grid's and never grows across updates.
  *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
  *              (layout above) the kept results were blended from;
- *   images     3 x 6 x edgeStride: per mirror image (across X, across Y,
- *              across both) the columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y
- *              of the mirrored edges (deform_kernel.h), rebuilt per blend;
+ *   images     4 x 6 x edgeStride: for the edges themselves and per mirror
+ *              image (across X, across Y, across both) the columns
+ *              EDGE_START_X .. EDGE_MOVED_VECTOR_Y of the (mirrored) edges,
+ *              the starts taken relative to the lattice's base centre
+ *              (deform_kernel.h), rebuilt per blend;
  *   bases      2 x pointCount: the base position each kept result was
  *              blended from, per margin point in the order of the update's
  *              walk (bottom margin rows, the margin columns of each lattice

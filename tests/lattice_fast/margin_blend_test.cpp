@@ -17,8 +17,9 @@ namespace {
 
 // A Screen lattice with keys at 0 s and 1 s, each a different bend of the
 // rest grid with some jitter, so that between them the border, the corners
-// and with them the fitted scales change with time.
-LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt19937& rng) {
+// and with them the fitted scales change with time; both carried `away`
+// lattice sizes along the diagonal.
+LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt19937& rng, double away = 0.0) {
   auto l = makeScreen(sx, sy, x, y);
   if (l == nullptr) return l;
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
@@ -29,9 +30,9 @@ LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt199
     for (int32_t n = 0; n < l->pointCount; ++n) {
       const double* rest = l->restPoints + 3 * n;
       key->points[3 * n] = rest[0] * (1.0 + a) + b * y * std::sin(rest[1] / y * 3.0) +
-                           0.3 * l->segmentStep[0] * unit(rng);
+                           0.3 * l->segmentStep[0] * unit(rng) + away * x;
       key->points[3 * n + 1] = rest[1] * (1.0 - b) + a * x * std::cos(rest[0] / x * 2.0) +
-                               0.3 * l->segmentStep[1] * unit(rng);
+                               0.3 * l->segmentStep[1] * unit(rng) + away * x;
     }
   }
   return l;
@@ -100,6 +101,18 @@ TEST(MarginBlend, MatchesTheEdgeByEdgeBlendWhileTheBorderMoves) {
       EXPECT_EQ(displacedGrid(l.get()), first);
     });
   }
+}
+
+// A cage carried far from where its rest grid lies: the margins follow it,
+// and their blend must stay as close to the edge-by-edge one as near home.
+TEST(MarginBlend, StaysWithinToleranceOnACageCarriedFarAway) {
+  std::mt19937 rng(11);
+  auto l = animatedScreen(64, 64, 3.0, 3.0, rng, 2000.0);
+  ASSERT_NE(l, nullptr);
+  forEachKernel([&](int) {
+    expectBlendAt(l.get(), 0.3, "far away");
+    expectBlendAt(l.get(), 0.8, "far away, moved");
+  });
 }
 
 // Every change of what the blend depends on must reach the margins, also
