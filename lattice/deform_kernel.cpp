@@ -12,13 +12,19 @@ int stDeformKernel = -1;                                          // DeformKerne
 const DeformKernelSet* stDeformKernelSet = &kDeformKernelPortable;  // the set of stDeformKernel
 
 // Fastest first; the portable kernel runs everywhere.
-constexpr int kPreference[] = {DEFORM_KERNEL_AVX2, DEFORM_KERNEL_SSE2, DEFORM_KERNEL_NEON, DEFORM_KERNEL_PORTABLE};
+constexpr int kPreference[] = {DEFORM_KERNEL_AVX512, DEFORM_KERNEL_AVX2, DEFORM_KERNEL_SSE2, DEFORM_KERNEL_NEON, DEFORM_KERNEL_PORTABLE};
 
 #if CAGEWARP_KERNELS_X86_64
 bool processorHasAvx2() {
   __builtin_cpu_init();
   // These also check that the operating system saves the wide registers.
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+// The AVX-512 set also runs the AVX2 one's Box and table kernels.
+bool processorHasAvx512() {
+  return processorHasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("avx512vl");
 }
 #endif
 
@@ -30,6 +36,7 @@ const DeformKernelSet* runnableSet(int kernel) {
 #if CAGEWARP_KERNELS_X86_64
     case DEFORM_KERNEL_SSE2: return &kDeformKernelSse2;
     case DEFORM_KERNEL_AVX2: return processorHasAvx2() ? &kDeformKernelAvx2 : nullptr;
+    case DEFORM_KERNEL_AVX512: return processorHasAvx512() ? &kDeformKernelAvx512 : nullptr;
 #endif
 #if CAGEWARP_KERNELS_ARM64
     case DEFORM_KERNEL_NEON: return &kDeformKernelNeon;
@@ -55,6 +62,7 @@ const char* deformKernelName(int kernel) {
     case DEFORM_KERNEL_SSE2: return "sse2";
     case DEFORM_KERNEL_AVX2: return "avx2";
     case DEFORM_KERNEL_NEON: return "neon";
+    case DEFORM_KERNEL_AVX512: return "avx512";
     default: return "?";
   }
 }
@@ -94,9 +102,9 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
   stDeformKernelSet->marginBlend(columns, edgeCount, epsilon, in, out);
 }
 
-void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double origin[2], const double in[4][2], double sums[9]) {
-  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, origin, in, sums);
+void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
+                               const double origin[2], const double in[4][2], double sums[9]) {
+  stDeformKernelSet->marginBlendMirrored(blocks, begin, end, epsilon, origin, in, sums);
 }
 
 size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,

@@ -29,13 +29,15 @@
 #include <stdint.h>
 
 #include "lattice/deform_table.h"
+#include "lattice/screen_grid.h"
 
 enum DeformKernel {
   DEFORM_KERNEL_PORTABLE = 0,
   DEFORM_KERNEL_SSE2 = 1,
   DEFORM_KERNEL_AVX2 = 2,
   DEFORM_KERNEL_NEON = 3,
-  DEFORM_KERNEL_COUNT = 4
+  DEFORM_KERNEL_AVX512 = 4,
+  DEFORM_KERNEL_COUNT = 5
 };
 
 /* Picks the fastest supported kernel unless one is chosen already. */
@@ -91,22 +93,21 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
 
 /* Part of the margin blend of a base position in[0] and of its three
  * mirror images in[1..3] (across the lattice's vertical centre line, the
- * horizontal one, and both), for the edges begin .. end of the columns
- * (multiples of four, end at most `stride` = outerEdgeColumnStride(edge
- * count)): adds the sum of the weights to sums[0] and, for image k, the
- * weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
- * edges, in[k] + those sums / sums[0] is what blendWithOuterEdgeColumns
- * gives for in[k] when the edges' base positions are mirror symmetric as
- * the points are (else it means nothing).  `images` holds the edges'
- * proposal data: for the point itself and then for each image, the six
- * columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y of `stride` doubles each,
- * entry n for the image of edge n (for an image that reverses the edges:
- * the image's displaced end as the start and its moved vector negated), the
- * starts less `origin`, a position near the lattice (rounding grows with
- * the distance of the starts from it); padding entries 0.  Running over the edges in parts lets the caller keep them in
- * the processor's nearest cache while it goes through every point. */
-void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double origin[2], const double in[4][2], double sums[9]);
+ * horizontal one, and both), for the edges begin .. end of `blocks`
+ * (multiples of MIRROR_BLOCK_EDGES; layout in screen_grid.h): adds the sum
+ * of the weights to sums[0] and, for image k, the weighted moves in X and
+ * Y to sums[1 + 2k] and sums[2 + 2k]; over all edges, in[k] + those sums /
+ * sums[0] is what blendWithOuterEdgeColumns gives for in[k] (to 1e-12 of
+ * the lattice size) when the edges' base positions are mirror symmetric as
+ * the points are (else it means nothing).  The blocks hold, for the edge
+ * and each image, entry n for the image of edge n (for an image that
+ * reverses the edges: the image's displaced end as the start and its
+ * moved vector negated), the starts less `origin`, a position near the
+ * lattice (rounding grows with the distance of the starts from it).
+ * Running over the edges in parts lets the caller keep them in the
+ * processor's nearest cache while it goes through every point. */
+void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
+                               const double origin[2], const double in[4][2], double sums[9]);
 
 /* The cage between the keys p1 and p2 (3 doubles per point, `count`
  * points), p0 and p3 their outer neighbours or null, weights the Hermite

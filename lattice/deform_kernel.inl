@@ -7,7 +7,7 @@
 //   a load of a part of a wider store is not always forwarded from the store
 //   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c (fused or not),
-//   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
+//   sqrtv, maxv (per lane), notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), withLane1(a, b) (a with lane 1 from b),
 //   maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
@@ -512,46 +512,35 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // lattice's centre lines, whose distances, offsets along and across the
 // mirrored edges and so weights are the same as the point's own: the
 // square root and the division of each edge serve four points.  Runs over
-// the edges begin .. end (multiples of four within the column stride) and
-// adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
-// g (q - in[k]) of image k in X and Y.  `images` holds, for the point
-// itself and for the images across X, across Y and across both in this
-// order, six columns each (the layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y,
-// the starts less `origin`) with edge n's entries describing the image of
-// edge n, written so that the point's own u and w give the image's
-// proposal.  in[0] is the point and in[1..3] its images' own base
-// positions.
+// the edges begin .. end of `blocks` (whole blocks, layout in
+// screen_grid.h) and adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the
+// weighted offsets g (q - in[k]) of image k in X and Y.  in[0] is the point
+// and in[1..3] its images' own base positions.
 //
-// The lanes add g q (q less the origin) and the point's share in[k] g is
-// taken off once at the end: one subtraction fewer per edge and image.  The
-// origin near the lattice keeps q small, so that the sums lose no more to
-// rounding than the differences q - in[k] would, wherever the cage is.
-inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
-                                      size_t end, double epsilon, const double origin[2], const double in[4][2],
-                                      double sums[9]) {
-  auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
-  const double* startBaseX = at(columns, EDGE_START_BASE_X);
-  const double* startBaseY = at(columns, EDGE_START_BASE_Y);
-  const double* endBaseX = at(columns, EDGE_END_BASE_X);
-  const double* endBaseY = at(columns, EDGE_END_BASE_Y);
-  const double* directionX = at(columns, EDGE_DIRECTION_X);
-  const double* directionY = at(columns, EDGE_DIRECTION_Y);
-  const double* inverseLength = at(columns, EDGE_INVERSE_LENGTH);
-  const double* edgeWeight = at(columns, EDGE_WEIGHT);
-  // Proposal columns of the point (k = 0) and of each image: start x, y
-  // (less the origin), moved normal x, y, moved vector x, y, `stride` apart.
-  const double* proposal[4] = {images, images + 6 * stride, images + 12 * stride, images + 18 * stride};
+// The distance to an edge is sqrt(w^2 + a^2), a the offset along the edge
+// past its nearer end (0 beside the edge): the edge-by-edge computation's
+// three cases in one formula.  The lanes add g q (q less the origin) and
+// the point's share in[k] g is taken off once at the end: one subtraction
+// fewer per edge and image.  The origin near the lattice keeps q small, so
+// that the sums lose no more to rounding than the differences q - in[k]
+// would, wherever the cage is.
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double in[4][2], double sums[9]) {
   const Vd px = broadcast(in[0][0]);
   const Vd py = broadcast(in[0][1]);
-  const Vd one = broadcast(1.0);
   const Vd zero = broadcast(0.0);
   const Vd eps = broadcast(epsilon);
   Vd sumWeight = zero;
   Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
      sumY3 = zero;
-  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd qx = mulAdd(loadu(p + 4 * stride + n), u, mulAdd(loadu(p + 2 * stride + n), w, loadu(p + n)));
-    const Vd qy = mulAdd(loadu(p + 5 * stride + n), u, mulAdd(loadu(p + 3 * stride + n), w, loadu(p + stride + n)));
+  // b: the first of four edges in a block; column c at b + 8 c.
+  auto column = [](const double* b, int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return loadu(b + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+  };
+  auto accumulate = [&](const double* b, int k, Vd g, Vd u, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const int p = MIRROR_PROPOSALS + 6 * k;
+    const Vd qx = mulAdd(column(b, p + 4), u, mulAdd(column(b, p + 2), w, column(b, p)));
+    const Vd qy = mulAdd(column(b, p + 5), u, mulAdd(column(b, p + 3), w, column(b, p + 1)));
     sx = mulAdd(g, qx, sx);
     sy = mulAdd(g, qy, sy);
   };
@@ -560,38 +549,35 @@ inline void marginBlendMirroredKernel(const double* columns, const double* image
   struct EdgeWeights {
     Vd u, w, g;
   };
-  auto weightsAt = [&](size_t n) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd vx = px - loadu(startBaseX + n);
-    const Vd vy = py - loadu(startBaseY + n);
-    const Vd dx = loadu(directionX + n);
-    const Vd dy = loadu(directionY + n);
+  auto weightsAt = [&](const double* b) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd vx = px - column(b, MIRROR_START_BASE_X);
+    const Vd vy = py - column(b, MIRROR_START_BASE_Y);
+    const Vd dx = column(b, MIRROR_DIRECTION_X);
+    const Vd dy = column(b, MIRROR_DIRECTION_Y);
+    const Vd along = mulAdd(dx, vx, dy * vy);
     EdgeWeights e;
-    e.u = mulAdd(dx, vx, dy * vy) * loadu(inverseLength + n);
+    e.u = along * column(b, MIRROR_INVERSE_LENGTH);
     e.w = mulAdd(dy, vx, zero - dx * vy);
-    const Vd ex = px - loadu(endBaseX + n);
-    const Vd ey = py - loadu(endBaseY + n);
-    const Vd toEnd = mulAdd(ex, ex, ey * ey);
-    const Vd toStart = mulAdd(vx, vx, vy * vy);
-    const Vd squared = select(greater(e.u, one), toEnd, select(greater(zero, e.u), toStart, e.w * e.w));
-    const Vd t = sqrtv(squared) + eps;
-    e.g = loadu(edgeWeight + n) / (t * t);
+    const Vd past = maxv(maxv(along - column(b, MIRROR_LENGTH), zero - along), zero);
+    const Vd t = sqrtv(mulAdd(past, past, e.w * e.w)) + eps;
+    e.g = column(b, MIRROR_WEIGHT) / (t * t);
     return e;
   };
-  auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
+  auto accumulateAll = [&](const double* b, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
     sumWeight = sumWeight + e.g;
-    accumulate(proposal[0], n, e.g, e.u, e.w, sumX0, sumY0);
-    accumulate(proposal[1], n, e.g, e.u, e.w, sumX1, sumY1);
-    accumulate(proposal[2], n, e.g, e.u, e.w, sumX2, sumY2);
-    accumulate(proposal[3], n, e.g, e.u, e.w, sumX3, sumY3);
+    accumulate(b, 0, e.g, e.u, e.w, sumX0, sumY0);
+    accumulate(b, 1, e.g, e.u, e.w, sumX1, sumY1);
+    accumulate(b, 2, e.g, e.u, e.w, sumX2, sumY2);
+    accumulate(b, 3, e.g, e.u, e.w, sumX3, sumY3);
   };
-  size_t n = begin;
-  for (; n + 8 <= end; n += 8) {
-    const EdgeWeights a = weightsAt(n);
-    const EdgeWeights b = weightsAt(n + 4);
-    accumulateAll(n, a);
-    accumulateAll(n + 4, b);
+  for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
+    const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
+    static_assert(MIRROR_BLOCK_EDGES == 8, "a block is two vectors");
+    const EdgeWeights a = weightsAt(block);
+    const EdgeWeights b = weightsAt(block + 4);
+    accumulateAll(block, a);
+    accumulateAll(block + 4, b);
   }
-  if (n < end) accumulateAll(n, weightsAt(n));
   const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
   const double weight = laneSum(sumWeight);
   sums[0] += weight;

@@ -44,8 +44,8 @@ struct DeformKernelSet {
   void (*buildBox)(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz);
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
-  void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                              double epsilon, const double origin[2], const double in[4][2], double sums[9]);
+  void (*marginBlendMirrored)(const double* blocks, size_t begin, size_t end, double epsilon, const double origin[2],
+                              const double in[4][2], double sums[9]);
   size_t (*interpolateKeys)(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
                             const double weights[4], double* out);
 };
@@ -54,6 +54,7 @@ extern const DeformKernelSet kDeformKernelPortable;
 #if CAGEWARP_KERNELS_X86_64
 extern const DeformKernelSet kDeformKernelSse2;
 extern const DeformKernelSet kDeformKernelAvx2;
+extern const DeformKernelSet kDeformKernelAvx512;
 #endif
 #if CAGEWARP_KERNELS_ARM64
 extern const DeformKernelSet kDeformKernelNeon;

@@ -12,7 +12,18 @@
 
 #if CAGEWARP_KERNELS_X86_64
 
+// GCC 12's AVX-512 intrinsics start some results from a deliberately
+// undefined vector, which its uninitialised-use warnings report once the
+// intrinsic is inlined; the warnings are silenced for the header's lines.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #include <stddef.h>
 #include <stdint.h>
 
@@ -45,6 +56,7 @@ inline Vd operator*(Vd a, Vd b) { return {_mm_mul_pd(a.lo, b.lo), _mm_mul_pd(a.h
 inline Vd operator/(Vd a, Vd b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.hi, b.hi)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return {_mm_sqrt_pd(a.lo), _mm_sqrt_pd(a.hi)}; }
+inline Vd maxv(Vd a, Vd b) { return {_mm_max_pd(a.lo, b.lo), _mm_max_pd(a.hi, b.hi)}; }
 inline Vd greater(Vd a, Vd b) { return {_mm_cmpgt_pd(a.lo, b.lo), _mm_cmpgt_pd(a.hi, b.hi)}; }
 inline double laneSum(Vd a) {
   const __m128d pair = _mm_add_pd(a.lo, a.hi);
@@ -122,6 +134,7 @@ inline Vd operator*(Vd a, Vd b) { return {_mm256_mul_pd(a.v, b.v)}; }
 inline Vd operator/(Vd a, Vd b) { return {_mm256_div_pd(a.v, b.v)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return {_mm256_fmadd_pd(a.v, b.v, c.v)}; }
 inline Vd sqrtv(Vd a) { return {_mm256_sqrt_pd(a.v)}; }
+inline Vd maxv(Vd a, Vd b) { return {_mm256_max_pd(a.v, b.v)}; }
 inline Vd greater(Vd a, Vd b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_GT_OQ)}; }
 inline double laneSum(Vd a) {
   const __m128d pair = _mm_add_pd(_mm256_castpd256_pd128(a.v), _mm256_extractf128_pd(a.v, 1));
@@ -158,6 +171,157 @@ inline Vd rounded(Vd a) {
 #include "lattice/deform_kernel.inl"
 
 }  // namespace avx2
+
+// --- AVX-512: eight doubles per vector, for the margin blend ---------------
+// The Box and widened-grid kernels gain little from wider vectors (their
+// lanes are the four rows of a 4 x 4 neighbourhood), so this set keeps the
+// AVX2 ones and adds a margin blend that runs over eight edges at once,
+// with masked loads for the edges past the last multiple of eight.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512dq,avx512vl,avx2,fma"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512dq,avx512vl,avx2,fma")
+#endif
+namespace avx512 {
+
+// Lanes of the eight edges from n that lie before `end`.
+inline __mmask8 lanesBefore(size_t n, size_t end) {
+  return end - n >= 8 ? static_cast<__mmask8>(0xff) : static_cast<__mmask8>((1u << (end - n)) - 1u);
+}
+
+// One base position's relation to eight edges: its offset along each edge
+// in edge lengths (u), across it (w), and the weight g = 1 / (distance +
+// epsilon)^2, 0 in lanes outside `lanes` and for padding.
+struct EdgeWeights {
+  __m512d u, w, g;
+};
+
+// The distance to an edge is that to the nearer end beyond either end and
+// |w| beside it, that is sqrt(w^2 + a^2) with a the offset along the edge
+// past its nearer end (0 beside it): one formula for all three cases, where
+// the edge-by-edge computation picks one of three.  (Estimates of the
+// reciprocal square root and reciprocal refined by Newton steps instead of
+// the square root and the division were tried: the extra multiply-adds cost
+// more than the divider's time saved, a blend a half slower.)
+KERNEL_ALWAYS_INLINE EdgeWeights weightsOf(__m512d px, __m512d py, __m512d epsilon, __m512d startX,
+                                            __m512d startY, __m512d dx, __m512d dy, __m512d inverseLength,
+                                            __m512d length, __m512d weight) {
+  const __m512d vx = _mm512_sub_pd(px, startX);
+  const __m512d vy = _mm512_sub_pd(py, startY);
+  const __m512d along = _mm512_fmadd_pd(dx, vx, _mm512_mul_pd(dy, vy));
+  EdgeWeights e;
+  e.u = _mm512_mul_pd(along, inverseLength);
+  e.w = _mm512_fmsub_pd(dy, vx, _mm512_mul_pd(dx, vy));  // normal (dy, -dx)
+  const __m512d zero = _mm512_setzero_pd();
+  const __m512d past =
+      _mm512_max_pd(_mm512_max_pd(_mm512_sub_pd(along, length), _mm512_sub_pd(zero, along)), zero);
+  const __m512d squared = _mm512_fmadd_pd(past, past, _mm512_mul_pd(e.w, e.w));
+  const __m512d t = _mm512_add_pd(_mm512_sqrt_pd(squared), epsilon);
+  const __m512d y = _mm512_div_pd(_mm512_set1_pd(1.0), _mm512_mul_pd(t, t));
+  e.g = _mm512_mul_pd(y, weight);
+  return e;
+}
+
+// Eight edges of the outer edge columns from n, the lanes outside `lanes`
+// weighing 0.
+KERNEL_ALWAYS_INLINE EdgeWeights edgeWeights(const double* columns, size_t stride, size_t n, __mmask8 lanes,
+                                             __m512d px, __m512d py, __m512d epsilon) {
+  auto column = [&](int which) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return _mm512_maskz_loadu_pd(lanes, columns + static_cast<size_t>(which) * stride + n);
+  };
+  return weightsOf(px, py, epsilon, column(EDGE_START_BASE_X), column(EDGE_START_BASE_Y), column(EDGE_DIRECTION_X),
+                   column(EDGE_DIRECTION_Y), column(EDGE_INVERSE_LENGTH), column(EDGE_LENGTH), column(EDGE_WEIGHT));
+}
+
+// The eight edges of a block of the mirrored blend.
+KERNEL_ALWAYS_INLINE EdgeWeights mirroredEdgeWeights(const double* block, __m512d px, __m512d py, __m512d epsilon) {
+  auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+  };
+  return weightsOf(px, py, epsilon, column(MIRROR_START_BASE_X), column(MIRROR_START_BASE_Y),
+                   column(MIRROR_DIRECTION_X), column(MIRROR_DIRECTION_Y), column(MIRROR_INVERSE_LENGTH),
+                   column(MIRROR_LENGTH), column(MIRROR_WEIGHT));
+}
+
+inline void marginBlendKernel(const double* columns, size_t edgeCount, double epsilon, const double in[2],
+                              double out[2]) {
+  const size_t stride = outerEdgeColumnStride(edgeCount);
+  const __m512d px = _mm512_set1_pd(in[0]);
+  const __m512d py = _mm512_set1_pd(in[1]);
+  const __m512d eps = _mm512_set1_pd(epsilon);
+  __m512d sumX = _mm512_setzero_pd(), sumY = sumX, sumWeight = sumX;
+  for (size_t n = 0; n < stride; n += 8) {
+    const __mmask8 lanes = lanesBefore(n, stride);
+    const EdgeWeights e = edgeWeights(columns, stride, n, lanes, px, py, eps);
+    auto column = [&](int which) KERNEL_ALWAYS_INLINE_LAMBDA {
+      return _mm512_maskz_loadu_pd(lanes, columns + static_cast<size_t>(which) * stride + n);
+    };
+    const __m512d qx = _mm512_fmadd_pd(column(EDGE_MOVED_VECTOR_X), e.u,
+                                       _mm512_fmadd_pd(column(EDGE_MOVED_NORMAL_X), e.w, column(EDGE_START_X)));
+    const __m512d qy = _mm512_fmadd_pd(column(EDGE_MOVED_VECTOR_Y), e.u,
+                                       _mm512_fmadd_pd(column(EDGE_MOVED_NORMAL_Y), e.w, column(EDGE_START_Y)));
+    sumX = _mm512_fmadd_pd(e.g, _mm512_sub_pd(qx, px), sumX);
+    sumY = _mm512_fmadd_pd(e.g, _mm512_sub_pd(qy, py), sumY);
+    sumWeight = _mm512_add_pd(sumWeight, e.g);
+  }
+  const double weight = _mm512_reduce_add_pd(sumWeight);
+  if (weight == 0.0) {
+    out[0] = in[0];
+    out[1] = in[1];
+    return;
+  }
+  out[0] = in[0] + _mm512_reduce_add_pd(sumX) / weight;
+  out[1] = in[1] + _mm512_reduce_add_pd(sumY) / weight;
+}
+
+// addMirroredOuterEdgeBlend a block of eight edges at a time (see the
+// four-lane kernel in deform_kernel.inl for the sums and the origin).
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double in[4][2], double sums[9]) {
+  static_assert(MIRROR_BLOCK_EDGES == 8, "a block is one vector");
+  const __m512d px = _mm512_set1_pd(in[0][0]);
+  const __m512d py = _mm512_set1_pd(in[0][1]);
+  const __m512d eps = _mm512_set1_pd(epsilon);
+  __m512d sumWeight = _mm512_setzero_pd();
+  __m512d sumX0 = sumWeight, sumY0 = sumWeight, sumX1 = sumWeight, sumY1 = sumWeight, sumX2 = sumWeight,
+          sumY2 = sumWeight, sumX3 = sumWeight, sumY3 = sumWeight;
+  // The weights of the next block are under way while the current one's
+  // proposals are summed: each block's weights are a long chain (square
+  // root, division), and the sums wait for them.
+  auto blockAt = [&](size_t n) { return blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES; };
+  if (begin >= end) return;
+  EdgeWeights next = mirroredEdgeWeights(blockAt(begin), px, py, eps);
+  for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
+    const double* block = blockAt(n);
+    const EdgeWeights e = next;
+    if (n + MIRROR_BLOCK_EDGES < end) next = mirroredEdgeWeights(blockAt(n + MIRROR_BLOCK_EDGES), px, py, eps);
+    auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+      return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+    };
+    sumWeight = _mm512_add_pd(sumWeight, e.g);
+    auto accumulate = [&](int k, __m512d& sx, __m512d& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
+      const int p = MIRROR_PROPOSALS + 6 * k;
+      const __m512d qx = _mm512_fmadd_pd(column(p + 4), e.u, _mm512_fmadd_pd(column(p + 2), e.w, column(p)));
+      const __m512d qy = _mm512_fmadd_pd(column(p + 5), e.u, _mm512_fmadd_pd(column(p + 3), e.w, column(p + 1)));
+      sx = _mm512_fmadd_pd(e.g, qx, sx);
+      sy = _mm512_fmadd_pd(e.g, qy, sy);
+    };
+    accumulate(0, sumX0, sumY0);
+    accumulate(1, sumX1, sumY1);
+    accumulate(2, sumX2, sumY2);
+    accumulate(3, sumX3, sumY3);
+  }
+  const __m512d all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
+  const double weight = _mm512_reduce_add_pd(sumWeight);
+  sums[0] += weight;
+  for (int k = 1; k < 9; ++k) {
+    const int image = (k - 1) / 2, axis = (k - 1) % 2;
+    sums[k] += _mm512_reduce_add_pd(all[k]) - (in[image][axis] - origin[axis]) * weight;
+  }
+}
+
+}  // namespace avx512
 #if defined(__clang__)
 #pragma clang attribute pop
 #else
@@ -168,5 +332,9 @@ inline Vd rounded(Vd a) {
 
 const DeformKernelSet kDeformKernelSse2 = DEFORM_KERNEL_SET_OF(sse2);
 const DeformKernelSet kDeformKernelAvx2 = DEFORM_KERNEL_SET_OF(avx2);
+const DeformKernelSet kDeformKernelAvx512 = {
+    avx2::boxKernel,         avx2::boxKernelWorld,          avx2::boxKernelWorldAdd,
+    avx2::wideKernel,        avx2::buildBoxTable,           avx2::buildWideTable,
+    avx512::marginBlendKernel, avx512::marginBlendMirroredKernel, avx2::interpolateKeysKernel};
 
 #endif  // CAGEWARP_KERNELS_X86_64

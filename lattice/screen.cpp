@@ -148,7 +148,7 @@ size_t mirrorGroupCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy,
 bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, size_t groups) {
   *cache = MarginBlendCache{};
   const size_t stride = outerEdgeColumnStride(edgeCount);
-  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 24u) * stride;
+  const size_t edgeDoubles = OUTER_EDGE_COLUMN_COUNT * stride + MIRROR_BLOCK_DOUBLES * mirrorBlockCount(edgeCount);
   auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
   auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
   if (block == nullptr || indices == nullptr) {
@@ -273,6 +273,7 @@ void setMovedEdgeFrames(LatticeData* lattice) {
     put(EDGE_DIRECTION_X, n, edge->direction[0]);
     put(EDGE_DIRECTION_Y, n, edge->direction[1]);
     put(EDGE_INVERSE_LENGTH, n, edge->length != 0.0 ? 1.0 / edge->length : 0.0);
+    put(EDGE_LENGTH, n, edge->length);
     put(EDGE_START_X, n, edge->start->x);
     put(EDGE_START_Y, n, edge->start->y);
     put(EDGE_MOVED_NORMAL_X, n, edge->movedNormal[0]);
@@ -327,31 +328,41 @@ bool allOuterEdgesHaveLength(const LatticeData* lattice) {
   return true;
 }
 
-// The edges' and the mirrored edges' proposal data, the starts less
-// `origin` (addMirroredOuterEdgeBlend): the image of edge n across X or Y
-// is the mirrored edge walked the other way (its end as the start, its
-// moved vector negated); across both it is the edge rotated half a turn,
-// walked the same way.
+// The mirrored blend's blocks (screen_grid.h): each edge's base frame and
+// the proposal data of the edge and of its images, the starts less
+// `origin`.  The image of edge n across X or Y is the mirrored edge walked
+// the other way (its end as the start, its moved vector negated); across
+// both it is the edge rotated half a turn, walked the same way.
 void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
   const int32_t sx = lattice->segments[0];
   const int32_t sy = lattice->segments[1];
   const size_t stride = lattice->marginCache.edgeStride;
-  double* images = lattice->marginCache.images;
+  const double* columns = lattice->outerEdgeColumns;
+  double* blocks = lattice->marginCache.images;
   const int32_t count = 2 * (sx + sy);
+  memset(blocks, 0, mirrorBlockCount(static_cast<size_t>(count)) * MIRROR_BLOCK_DOUBLES * sizeof(double));
   for (int32_t n = 0; n < count; ++n) {
+    const size_t edge = static_cast<size_t>(n);
+    double* at = blocks + edge / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES + edge % MIRROR_BLOCK_EDGES;
+    auto put = [&](int column, double value) { at[static_cast<size_t>(column) * MIRROR_BLOCK_EDGES] = value; };
+    static const int kFrame[][2] = {{MIRROR_START_BASE_X, EDGE_START_BASE_X}, {MIRROR_START_BASE_Y, EDGE_START_BASE_Y},
+                                    {MIRROR_DIRECTION_X, EDGE_DIRECTION_X},   {MIRROR_DIRECTION_Y, EDGE_DIRECTION_Y},
+                                    {MIRROR_INVERSE_LENGTH, EDGE_INVERSE_LENGTH}, {MIRROR_LENGTH, EDGE_LENGTH},
+                                    {MIRROR_WEIGHT, EDGE_WEIGHT}};
+    for (const auto& f : kFrame) put(f[0], columns[static_cast<size_t>(f[1]) * stride + edge]);
     int32_t i0, j0, i1, j1;
     outerEdgeStart(sx, sy, n, &i0, &j0);
     outerEdgeStart(sx, sy, n + 1, &i1, &j1);
     const int32_t mirrored[4] = {n, outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
                                  outerEdgeStartingAt(sx, sy, sx - i0, sy - j0)};
     for (int k = 0; k < 4; ++k) {
-      const MeshOuterEdge* edge = lattice->outerEdges + mirrored[k];
+      const MeshOuterEdge* image = lattice->outerEdges + mirrored[k];
       const bool reversed = k == 1 || k == 2;
-      const WidePoint* start = reversed ? edge->end : edge->start;
+      const WidePoint* start = reversed ? image->end : image->start;
       const double sign = reversed ? -1.0 : 1.0;
-      const double values[6] = {start->x - origin[0], start->y - origin[1], edge->movedNormal[0], edge->movedNormal[1],
-                                sign * edge->movedVector[0], sign * edge->movedVector[1]};
-      for (int c = 0; c < 6; ++c) images[static_cast<size_t>(6 * k + c) * stride + static_cast<size_t>(n)] = values[c];
+      const double values[6] = {start->x - origin[0], start->y - origin[1], image->movedNormal[0],
+                                image->movedNormal[1], sign * image->movedVector[0], sign * image->movedVector[1]};
+      for (int c = 0; c < 6; ++c) put(MIRROR_PROPOSALS + 6 * k + c, values[c]);
     }
   }
 }
@@ -380,9 +391,10 @@ size_t marginSlot(const LatticeData* lattice, uint32_t column, uint32_t row) {
   return below + (sy + 1u) * 2u * left + (row - (bottom + 2u + sy)) * across + (column - 1u);
 }
 
-// Edges per part of the mirrored blend: the columns of 128 edges (31
+// Edges per part of the mirrored blend: the blocks of 128 edges (31
 // doubles each) fill most of a 32 KiB first-level data cache.
 constexpr size_t kEdgesPerPart = 128;
+static_assert(kEdgesPerPart % MIRROR_BLOCK_EDGES == 0, "parts are whole blocks");
 
 // The margins: the bottom and top margin rows across every column but the
 // ring, and the left and right margin columns along the lattice rows.  A
@@ -481,14 +493,13 @@ void blendMargins(LatticeData* lattice) {
       in[k][1] = lattice->wideGrid[group[k]].baseY;
     }
   };
-  const size_t edgeStride = cache->edgeStride;
-  for (size_t begin = 0; begin < edgeStride; begin += kEdgesPerPart) {
-    const size_t end = begin + kEdgesPerPart < edgeStride ? begin + kEdgesPerPart : edgeStride;
+  const size_t blockEdges = mirrorBlockCount(edgeCount) * MIRROR_BLOCK_EDGES;
+  for (size_t begin = 0; begin < blockEdges; begin += kEdgesPerPart) {
+    const size_t end = begin + kEdgesPerPart < blockEdges ? begin + kEdgesPerPart : blockEdges;
     for (size_t g = 0; g < pending; ++g) {
       double in[4][2];
       inputsOf(cache->groups + 8 * g, in);
-      addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
-                                lattice->screenEpsilon, origin, in, sums + 9 * g);
+      addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, in, sums + 9 * g);
     }
   }
   for (size_t g = 0; g < pending; ++g) {

@@ -57,6 +57,7 @@ enum {
   EDGE_END_BASE_X, EDGE_END_BASE_Y,     /* base position of the end */
   EDGE_DIRECTION_X, EDGE_DIRECTION_Y,   /* unit base direction */
   EDGE_INVERSE_LENGTH,                  /* 1 / base length; 0 for length 0 */
+  EDGE_LENGTH,                          /* base length */
   EDGE_START_X, EDGE_START_Y,           /* displaced position of the start */
   EDGE_MOVED_NORMAL_X, EDGE_MOVED_NORMAL_Y,
   EDGE_MOVED_VECTOR_X, EDGE_MOVED_VECTOR_Y,
@@ -73,6 +74,33 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
   const size_t stride = (edgeCount + 3u) & ~static_cast<size_t>(3u);
   return stride % 64u == 0 ? stride + 4u : stride;
 }
+
+/* The mirrored margin blend (addMirroredOuterEdgeBlend in deform_kernel.h)
+ * reads its edges in blocks of MIRROR_BLOCK_EDGES: for each block the
+ * MIRROR_COLUMN_COUNT columns below, MIRROR_BLOCK_EDGES doubles each, one
+ * after the other (MIRROR_BLOCK_DOUBLES doubles a block), edge n at entry
+ * n % MIRROR_BLOCK_EDGES of block n / MIRROR_BLOCK_EDGES.  Everything the
+ * blend reads for a block then lies at fixed offsets from one address, and
+ * the edges past the last are padding: all 0, weight 0.
+ *   MIRROR_START_BASE_X .. MIRROR_WEIGHT  the edge's base frame (as the
+ *       EDGE_ columns of the same names);
+ *   MIRROR_PROPOSALS + 6 k + c, k = 0 .. 3  the proposal data of the edge
+ *       (k = 0) and of its mirror images across X, across Y and across
+ *       both (k = 1, 2, 3): c = 0, 1 the start (displaced, less the blend's
+ *       origin), 2, 3 the moved normal, 4, 5 the moved vector. */
+enum {
+  MIRROR_START_BASE_X, MIRROR_START_BASE_Y,
+  MIRROR_DIRECTION_X, MIRROR_DIRECTION_Y,
+  MIRROR_INVERSE_LENGTH, MIRROR_LENGTH,
+  MIRROR_WEIGHT,
+  MIRROR_PROPOSALS,
+  MIRROR_COLUMN_COUNT = MIRROR_PROPOSALS + 24,
+  MIRROR_BLOCK_EDGES = 8,
+  MIRROR_BLOCK_DOUBLES = MIRROR_COLUMN_COUNT * MIRROR_BLOCK_EDGES
+};
+
+/* Blocks of the mirrored blend for `edgeCount` edges. */
+inline size_t mirrorBlockCount(size_t edgeCount) { return (edgeCount + MIRROR_BLOCK_EDGES - 1) / MIRROR_BLOCK_EDGES; }
 
 /* The margin blend's working storage.
  *
@@ -92,11 +120,10 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  * the grid's and never grows across updates.
  *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
  *              (layout above) the kept results were blended from;
- *   images     4 x 6 x edgeStride: for the edges themselves and per mirror
- *              image (across X, across Y, across both) the columns
- *              EDGE_START_X .. EDGE_MOVED_VECTOR_Y of the (mirrored) edges,
- *              the starts taken relative to the lattice's base centre
- *              (deform_kernel.h), rebuilt per blend;
+ *   images     mirrorBlockCount(edge count) x MIRROR_BLOCK_DOUBLES: the
+ *              edges' frames and the proposal data of the edges and their
+ *              mirror images in blocks (layout above), the starts taken
+ *              relative to the lattice's base centre, rebuilt per blend;
  *   bases      2 x pointCount: the base position each kept result was
  *              blended from, per margin point in the order of the update's
  *              walk (bottom margin rows, the margin columns of each lattice

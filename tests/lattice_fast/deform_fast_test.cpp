@@ -276,10 +276,17 @@ TEST(FastDeformation, KernelChoiceFitsTheProcessor) {
 #if defined(__x86_64__)
   EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_SSE2), 1);
   EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_NEON), 0);
-  EXPECT_EQ(chosen, deformKernelSupported(DEFORM_KERNEL_AVX2) ? DEFORM_KERNEL_AVX2 : DEFORM_KERNEL_SSE2);
+  EXPECT_EQ(chosen, deformKernelSupported(DEFORM_KERNEL_AVX512) ? DEFORM_KERNEL_AVX512
+                    : deformKernelSupported(DEFORM_KERNEL_AVX2) ? DEFORM_KERNEL_AVX2
+                                                                  : DEFORM_KERNEL_SSE2);
+  // AVX-512 processors all have AVX2.
+  if (deformKernelSupported(DEFORM_KERNEL_AVX512)) {
+    EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_AVX2), 1);
+  }
 #elif defined(__aarch64__)
   EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_SSE2), 0);
   EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_AVX2), 0);
+  EXPECT_EQ(deformKernelSupported(DEFORM_KERNEL_AVX512), 0);
   EXPECT_EQ(chosen, DEFORM_KERNEL_NEON);
 #else
   EXPECT_EQ(chosen, DEFORM_KERNEL_PORTABLE);
