@@ -15,9 +15,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -199,4 +201,22 @@ BENCHMARK(BM_MirroredMarginBlend)->DenseRange(0, DEFORM_KERNEL_COUNT - 1)->Unit(
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// Defaults: a few repetitions in random interleaved order (bench_ratio.h);
+// after the table, the Screen lattice's updates as ratios to the
+// deformation pass.
+int main(int argc, char** argv) {
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 5);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  std::printf("kernel: %s\n", deformKernelName(getDeformKernel()));
+  PassRatioReporter reporter("BM_DisplaceBoxPoints", 100000,
+                             {"BM_EvaluateBoxKeys", "BM_EvaluateScreenGrid/128/128/0",
+                              "BM_EvaluateScreenGrid/128/128/1", "BM_EvaluateScreenGrid/1000/1000/0",
+                              "BM_EvaluateScreenGrid/1000/1000/1", "BM_MirroredMarginBlend/4",
+                              "BM_MirroredMarginBlend/2"},
+                             true);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

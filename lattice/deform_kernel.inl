@@ -422,10 +422,40 @@ void buildBoxTable(DeformTable* table, const double* cage, int32_t sx, int32_t s
 }
 
 // Widened grid: the X-pass cubics of every wide row and cell, four rows at
-// a time; table rows past the last wide row repeat it (never read).
+// a time; table rows past the last wide row repeat it (never read).  Each
+// cell's cubic is cubicPerLane's of its four points, but neighbouring cells
+// share chords and tangents: cell c's tangent at its second point is cell
+// c - 1's at its third, from the same chords by the same operations, so
+// each chord's length and each point's tangent are worked out once as the
+// window slides (a third of the square roots, half the divisions).
 void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows) {
   const size_t rows = static_cast<size_t>(table->rows);
   const size_t stride = static_cast<size_t>(wideColumns) + 3;
+  const Vd zero = broadcast(0.0);
+  const Vd one = broadcast(1.0);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  struct Chord {
+    Vd e[2];  // end minus start
+    Vd d;     // its length
+  };
+  auto chordOf = [&](const Vd from[2], const Vd to[2]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    Chord c;
+    Vd dd = zero;
+    for (int k = 0; k < 2; ++k) {
+      c.e[k] = to[k] - from[k];
+      dd = mulAdd(c.e[k], c.e[k], dd);
+    }
+    c.d = sqrtv(dd);
+    return c;
+  };
+  // The tangent at the point between chords a (before) and b (after):
+  // tangentsPerLane's, zero where either chord has zero length.
+  auto tangentAt = [&](const Chord& a, const Chord& b, Vd t[2]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd has = both(notZero(a.d), notZero(b.d));
+    const Vd inverse = select(has, one / select(has, a.d + b.d, one), zero);
+    for (int k = 0; k < 2; ++k) t[k] = mulAdd(a.e[k], b.d, b.e[k] * a.d) * inverse;
+  };
   for (size_t r = 0; r < rows; r += 4) {
     const WidePoint* line[4];
     for (int b = 0; b < 4; ++b) {
@@ -437,20 +467,37 @@ void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColu
       out[0] = set4(line[0][column].x, line[1][column].x, line[2][column].x, line[3][column].x);
       out[1] = set4(line[0][column].y, line[1][column].y, line[2][column].y, line[3][column].y);
     };
-    Vd p[4][2];
-    for (int a = 0; a < 3; ++a) point(static_cast<size_t>(a), p[a + 1]);
+    // Before cell c: points c + 1 and c + 2, the chord between them, and
+    // the tangent at point c + 1.
+    Vd p0[2], p1[2], p2[2];
+    point(0, p0);
+    point(1, p1);
+    point(2, p2);
+    Chord before = chordOf(p0, p1);
+    Chord middle = chordOf(p1, p2);
+    Vd tangent[2];
+    tangentAt(before, middle, tangent);
     for (uint32_t cell = 0; cell < wideColumns; ++cell) {
-      for (int a = 0; a < 3; ++a) {
-        p[a][0] = p[a + 1][0];
-        p[a][1] = p[a + 1][1];
-      }
-      point(static_cast<size_t>(cell) + 3, p[3]);
-      Vd coefficient[4][2];
-      cubicPerLane<2>(p, coefficient);
+      Vd p3[2];
+      point(static_cast<size_t>(cell) + 3, p3);
+      const Chord after = chordOf(p2, p3);
+      Vd next[2];
+      tangentAt(middle, after, next);
       double* at = table->coefficients + static_cast<size_t>(cell) * 8 * rows + r;
-      for (int c = 0; c < 4; ++c) {
-        for (int d = 0; d < 2; ++d) storeu(at + static_cast<size_t>(2 * c + d) * rows, coefficient[c][d]);
+      for (int d = 0; d < 2; ++d) {
+        const Vd c2 = three * middle.e[d] - two * tangent[d] - next[d];
+        const Vd c3 = tangent[d] + next[d] - two * middle.e[d];
+        storeu(at + static_cast<size_t>(d) * rows, p1[d]);
+        storeu(at + static_cast<size_t>(2 + d) * rows, tangent[d]);
+        storeu(at + static_cast<size_t>(4 + d) * rows, c2);
+        storeu(at + static_cast<size_t>(6 + d) * rows, c3);
       }
+      for (int d = 0; d < 2; ++d) {
+        tangent[d] = next[d];
+        p1[d] = p2[d];
+        p2[d] = p3[d];
+      }
+      middle = after;
     }
   }
 }

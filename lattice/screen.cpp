@@ -149,8 +149,8 @@ bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, 
   *cache = MarginBlendCache{};
   const size_t stride = outerEdgeColumnStride(edgeCount);
   const size_t edgeDoubles = OUTER_EDGE_COLUMN_COUNT * stride + MIRROR_BLOCK_DOUBLES * mirrorBlockCount(edgeCount);
-  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
-  auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
+  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 17u * groups, sizeof(double)));
+  auto* indices = static_cast<size_t*>(calloc(9u * groups + 1u, sizeof(size_t)));
   if (block == nullptr || indices == nullptr) {
     free(block);
     free(indices);
@@ -161,7 +161,9 @@ bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, 
   cache->bases = block + edgeDoubles;
   cache->moved = cache->bases + 2u * points;
   cache->groupSums = cache->moved + 2u * points;
+  cache->groupBases = cache->groupSums + 9u * groups;
   cache->groups = indices;
+  cache->pending = indices + 8u * groups;
   cache->edgeStride = stride;
   cache->pointCount = points;
   cache->groupCount = groups;
@@ -391,6 +393,33 @@ size_t marginSlot(const LatticeData* lattice, uint32_t column, uint32_t row) {
   return below + (sy + 1u) * 2u * left + (row - (bottom + 2u + sy)) * across + (column - 1u);
 }
 
+// Lists the groups of mirror images in the margins (cache->groups), in the
+// order mirrorGroupCount counts them.
+void listMirrorGroups(LatticeData* lattice) {
+  const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
+  const uint32_t lastColumn = lattice->wideColumns + 2u;  // the ring's; the mirror of column c is lastColumn - c
+  const uint32_t lastRow = lattice->wideRows + 2u;
+  const size_t stride = wideStride(lattice);
+  size_t* group = lattice->marginCache.groups;
+  for (uint32_t row = 1; 2u * row <= lastRow; ++row) {
+    const bool marginRow = row <= bottom || row > bottom + 1u + sy;
+    for (uint32_t column = 1; 2u * column <= lastColumn; ++column) {
+      if (!marginRow && column > left && column <= left + 1u + sx) continue;
+      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
+      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
+      for (int k = 0; k < 4; ++k) {
+        group[k] = rows[k] * stride + columns[k];
+        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
+      }
+      group += 8;
+    }
+  }
+  assert(group == lattice->marginCache.groups + 8 * lattice->marginCache.groupCount);
+}
+
 // Edges per part of the mirrored blend: the blocks of 128 edges (31
 // doubles each) fill most of a 32 KiB first-level data cache.
 constexpr size_t kEdgesPerPart = 128;
@@ -417,7 +446,6 @@ void blendMargins(LatticeData* lattice) {
     cache->kernel = getDeformKernel();
   }
   const bool mirrored = cache->symmetric != 0 && allOuterEdgesHaveLength(lattice);
-  size_t pending = 0;  // groups of mirror images to blend
   auto isMargin = [&](uint32_t column, uint32_t row) {
     return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
   };
@@ -436,11 +464,11 @@ void blendMargins(LatticeData* lattice) {
     wp->x = cache->moved[2 * at];
     wp->y = cache->moved[2 * at + 1];
   };
-  const size_t stride = wideStride(lattice);
-  for (uint32_t row = 1; row < lastRow; ++row) {
-    for (uint32_t column = 1; column < lastColumn; ++column) {
-      if (!isMargin(column, row)) continue;
-      if (!mirrored) {
+  if (!mirrored) {
+    const size_t stride = wideStride(lattice);
+    for (uint32_t row = 1; row < lastRow; ++row) {
+      for (uint32_t column = 1; column < lastColumn; ++column) {
+        if (!isMargin(column, row)) continue;
         const size_t at = marginSlot(lattice, column, row);
         WidePoint* wp = lattice->wideGrid + row * stride + column;
         if (isKept(at, wp)) {
@@ -451,26 +479,22 @@ void blendMargins(LatticeData* lattice) {
         double moved[2];
         blendWithOuterEdgeColumns(lattice->outerEdgeColumns, edgeCount, lattice->screenEpsilon, base, moved);
         keep(at, wp, moved);
-        continue;
       }
-      // The point of each group of mirror images nearest the bottom left
-      // stands for the group.
-      if (2u * column > lastColumn || 2u * row > lastRow) continue;
-      // Wide point indices of the point and its images, then their slots.
-      size_t* group = cache->groups + 8 * pending;
-      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
-      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
-      for (int k = 0; k < 4; ++k) {
-        group[k] = rows[k] * stride + columns[k];
-        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
-      }
-      bool allKept = true;
-      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[4 + k], lattice->wideGrid + group[k]);
-      if (allKept) {
-        for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
-      } else {
-        ++pending;
-      }
+    }
+    cache->valid = 1;
+    return;
+  }
+  // Groups of mirror images (listed at the layout), each blended whole
+  // unless all its points take kept results.
+  size_t pending = 0;  // groups of mirror images to blend, listed in cache->pending
+  for (size_t g = 0; g < cache->groupCount; ++g) {
+    const size_t* group = cache->groups + 8 * g;
+    bool allKept = sameEdges;
+    for (int k = 0; k < 4 && allKept; ++k) allKept = isKept(group[4 + k], lattice->wideGrid + group[k]);
+    if (allKept) {
+      for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
+    } else {
+      cache->pending[pending++] = g;
     }
   }
   if (pending == 0) {
@@ -487,26 +511,27 @@ void blendMargins(LatticeData* lattice) {
   buildMirroredEdges(lattice, origin);
   double* sums = cache->groupSums;
   memset(sums, 0, 9 * pending * sizeof(double));
-  auto inputsOf = [&](const size_t* group, double in[4][2]) {
+  // The base positions of each pending group's points side by side: the
+  // parts below read them once per part.
+  auto* bases = reinterpret_cast<double(*)[4][2]>(cache->groupBases);
+  for (size_t g = 0; g < pending; ++g) {
+    const size_t* group = cache->groups + 8 * cache->pending[g];
     for (int k = 0; k < 4; ++k) {
-      in[k][0] = lattice->wideGrid[group[k]].baseX;
-      in[k][1] = lattice->wideGrid[group[k]].baseY;
+      bases[g][k][0] = lattice->wideGrid[group[k]].baseX;
+      bases[g][k][1] = lattice->wideGrid[group[k]].baseY;
     }
-  };
+  }
   const size_t blockEdges = mirrorBlockCount(edgeCount) * MIRROR_BLOCK_EDGES;
   for (size_t begin = 0; begin < blockEdges; begin += kEdgesPerPart) {
     const size_t end = begin + kEdgesPerPart < blockEdges ? begin + kEdgesPerPart : blockEdges;
     for (size_t g = 0; g < pending; ++g) {
-      double in[4][2];
-      inputsOf(cache->groups + 8 * g, in);
-      addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, in, sums + 9 * g);
+      addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, bases[g], sums + 9 * g);
     }
   }
   for (size_t g = 0; g < pending; ++g) {
-    const size_t* group = cache->groups + 8 * g;
+    const size_t* group = cache->groups + 8 * cache->pending[g];
     const double* sum = sums + 9 * g;
-    double in[4][2];
-    inputsOf(group, in);
+    const double(&in)[4][2] = bases[g];
     // An image on a centre line is the point itself (or another image).
     const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
                               group[3] != group[1] && group[3] != group[2]};
@@ -649,6 +674,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
 
   layOutRestPositions(lattice);
   lattice->marginCache.symmetric = isRestLayoutSymmetric(lattice) ? 1 : 0;
+  listMirrorGroups(lattice);
   chainOuterEdges(lattice);
   setRestEdgeFrames(lattice);
   setIdentityFarTransform(lattice);

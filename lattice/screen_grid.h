@@ -116,8 +116,8 @@ inline size_t mirrorBlockCount(size_t edgeCount) { return (edgeCount + MIRROR_BL
  *     lattice, reuses the kept results: the inputs are compared bit for
  *     bit, so a reused result is exactly the one the blend would give.
  * Allocated with the widened grid (two blocks: `columns` starts the one of
- * doubles, `groups` is the other) and freed with it; its size is linear in
- * the grid's and never grows across updates.
+ * doubles, `groups` the other, `pending` within it) and freed with it; its
+ * size is linear in the grid's and never grows across updates.
  *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
  *              (layout above) the kept results were blended from;
  *   images     mirrorBlockCount(edge count) x MIRROR_BLOCK_DOUBLES: the
@@ -131,8 +131,14 @@ inline size_t mirrorBlockCount(size_t edgeCount) { return (edgeCount + MIRROR_BL
  *   moved      2 x pointCount: the kept result of each;
  *   groupSums  9 x groupCount: a blend's running sums per group of mirror
  *              images (deform_kernel.h), working storage of one update;
- *   groups     8 x groupCount: the wide point indices of each group being
- *              blended (the point and its images), then their margin places;
+ *   groupBases 8 x groupCount: the base positions of the points of each
+ *              group blended (the point, then its images; x, y each),
+ *              working storage of one update;
+ *   groups     8 x groupCount: the wide point indices of each group (the
+ *              point and its images), then their margin places; listed at
+ *              the layout;
+ *   pending    groupCount: the groups (indices into groups) an update
+ *              blends, working storage of one update;
  *   groupCount groups of mirror images in the margins (one per margin point
  *              nearest the bottom left of its images);
  *   pointCount the margin points: (wideColumns + 1) (wideRows + 1) minus
@@ -147,7 +153,9 @@ typedef struct MarginBlendCache {
   double* bases;
   double* moved;
   double* groupSums;
+  double* groupBases;
   size_t* groups;
+  size_t* pending;
   size_t edgeStride;
   size_t pointCount;
   size_t groupCount;
