@@ -179,17 +179,19 @@ void BM_MirroredMarginBlend(benchmark::State& state) {
   const size_t blockEdges = mirrorBlockCount(edges) * MIRROR_BLOCK_EDGES;
   const double origin[2] = {0.0, 0.0};
   std::vector<double> sums(9 * cache.groupCount);
+  std::vector<double> bases(8 * cache.groupCount);
+  for (size_t g = 0; g < cache.groupCount; ++g) {
+    for (size_t k = 0; k < 4; ++k) {
+      bases[8 * g + 2 * k] = l->wideGrid[cache.groups[8 * g + k]].baseX;
+      bases[8 * g + 2 * k + 1] = l->wideGrid[cache.groups[8 * g + k]].baseY;
+    }
+  }
   for (auto _ : state) {
     for (size_t begin = 0; begin < blockEdges; begin += 128) {
       const size_t end = begin + 128 < blockEdges ? begin + 128 : blockEdges;
-      for (size_t g = 0; g < cache.groupCount; ++g) {
-        double in[4][2];
-        for (int k = 0; k < 4; ++k) {
-          in[k][0] = l->wideGrid[cache.groups[8 * g + static_cast<size_t>(k)]].baseX;
-          in[k][1] = l->wideGrid[cache.groups[8 * g + static_cast<size_t>(k)]].baseY;
-        }
-        addMirroredOuterEdgeBlend(cache.images, begin, end, l->screenEpsilon, origin, in, &sums[9 * g]);
-      }
+      addMirroredOuterEdgeBlend(cache.images, begin, end, l->screenEpsilon, origin,
+                                reinterpret_cast<const double(*)[4][2]>(bases.data()),
+                                reinterpret_cast<double(*)[9]>(sums.data()), cache.groupCount);
     }
     benchmark::DoNotOptimize(sums.data());
   }

@@ -103,8 +103,8 @@ void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double e
 }
 
 void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
-                               const double origin[2], const double in[4][2], double sums[9]) {
-  stDeformKernelSet->marginBlendMirrored(blocks, begin, end, epsilon, origin, in, sums);
+                               const double origin[2], const double (*in)[4][2], double (*sums)[9], size_t count) {
+  stDeformKernelSet->marginBlendMirrored(blocks, begin, end, epsilon, origin, in, sums, count);
 }
 
 size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,

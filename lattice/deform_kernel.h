@@ -91,23 +91,26 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
 void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
                                double out[2]);
 
-/* Part of the margin blend of a base position in[0] and of its three
- * mirror images in[1..3] (across the lattice's vertical centre line, the
- * horizontal one, and both), for the edges begin .. end of `blocks`
- * (multiples of MIRROR_BLOCK_EDGES; layout in screen_grid.h): adds the sum
- * of the weights to sums[0] and, for image k, the weighted moves in X and
- * Y to sums[1 + 2k] and sums[2 + 2k]; over all edges, in[k] + those sums /
- * sums[0] is what blendWithOuterEdgeColumns gives for in[k] (to 1e-12 of
- * the lattice size) when the edges' base positions are mirror symmetric as
- * the points are (else it means nothing).  The blocks hold, for the edge
- * and each image, entry n for the image of edge n (for an image that
- * reverses the edges: the image's displaced end as the start and its
- * moved vector negated), the starts less `origin`, a position near the
- * lattice (rounding grows with the distance of the starts from it).
- * Running over the edges in parts lets the caller keep them in the
- * processor's nearest cache while it goes through every point. */
+/* Part of the margin blend of `count` groups of mirror images, group i a
+ * base position in[i][0] and its three mirror images in[i][1..3] (across
+ * the lattice's vertical centre line, the horizontal one, and both), for
+ * the edges begin .. end of `blocks` (multiples of MIRROR_BLOCK_EDGES;
+ * layout in screen_grid.h).  For each group (in, sums below standing for
+ * in[i], sums[i]) adds the sum of the weights to sums[0] and, for image k,
+ * the weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
+ * edges, in[k] + those sums / sums[0] is what blendWithOuterEdgeColumns
+ * gives for in[k] (to 1e-12 of the lattice size) when the edges' base
+ * positions are mirror symmetric as the points are (else it means
+ * nothing).  The blocks hold, for the edge and each image, entry n for the
+ * image of edge n (for an image that reverses the edges: the image's
+ * displaced end as the start and its moved vector negated), the starts
+ * less `origin`, a position near the lattice (rounding grows with the
+ * distance of the starts from it).  Running over the edges in parts lets
+ * the caller keep them in the processor's nearest cache while it goes
+ * through every group; a kernel may take groups two at a time, to read
+ * each block once for both. */
 void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
-                               const double origin[2], const double in[4][2], double sums[9]);
+                               const double origin[2], const double (*in)[4][2], double (*sums)[9], size_t count);
 
 /* The cage between the keys p1 and p2 (3 doubles per point, `count`
  * points), p0 and p3 their outer neighbours or null, weights the Hermite

@@ -571,8 +571,8 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // fewer per edge and image.  The origin near the lattice keeps q small, so
 // that the sums lose no more to rounding than the differences q - in[k]
 // would, wherever the cage is.
-inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
-                                      const double origin[2], const double in[4][2], double sums[9]) {
+inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t end, double epsilon,
+                                     const double origin[2], const double in[4][2], double sums[9]) {
   const Vd px = broadcast(in[0][0]);
   const Vd py = broadcast(in[0][1]);
   const Vd zero = broadcast(0.0);
@@ -632,6 +632,13 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
     const int image = (k - 1) / 2, axis = (k - 1) % 2;
     sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
   }
+}
+
+// The groups one after the other (see addMirroredOuterEdgeBlend).
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double (*in)[4][2], double (*sums)[9],
+                                      size_t count) {
+  for (size_t g = 0; g < count; ++g) marginBlendMirroredGroup(blocks, begin, end, epsilon, origin, in[g], sums[g]);
 }
 
 // The cage between two keys, four points at a time: hermiteApply<3>

@@ -45,7 +45,7 @@ struct DeformKernelSet {
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
   void (*marginBlendMirrored)(const double* blocks, size_t begin, size_t end, double epsilon, const double origin[2],
-                              const double in[4][2], double sums[9]);
+                              const double (*in)[4][2], double (*sums)[9], size_t count);
   size_t (*interpolateKeys)(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
                             const double weights[4], double* out);
 };

@@ -275,49 +275,70 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
   out[1] = in[1] + _mm512_reduce_add_pd(sumY) / weight;
 }
 
-// addMirroredOuterEdgeBlend a block of eight edges at a time (see the
+// One group's sums in registers: the weights, then X and Y of each image.
+struct GroupSums {
+  __m512d s[9];
+};
+
+// Adds a group's lanes to its sums, taking off its points' shares (see the
 // four-lane kernel in deform_kernel.inl for the sums and the origin).
-inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
-                                      const double origin[2], const double in[4][2], double sums[9]) {
-  static_assert(MIRROR_BLOCK_EDGES == 8, "a block is one vector");
-  const __m512d px = _mm512_set1_pd(in[0][0]);
-  const __m512d py = _mm512_set1_pd(in[0][1]);
-  const __m512d eps = _mm512_set1_pd(epsilon);
-  __m512d sumWeight = _mm512_setzero_pd();
-  __m512d sumX0 = sumWeight, sumY0 = sumWeight, sumX1 = sumWeight, sumY1 = sumWeight, sumX2 = sumWeight,
-          sumY2 = sumWeight, sumX3 = sumWeight, sumY3 = sumWeight;
-  // The weights of the next block are under way while the current one's
-  // proposals are summed: each block's weights are a long chain (square
-  // root, division), and the sums wait for them.
-  auto blockAt = [&](size_t n) { return blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES; };
-  if (begin >= end) return;
-  EdgeWeights next = mirroredEdgeWeights(blockAt(begin), px, py, eps);
-  for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
-    const double* block = blockAt(n);
-    const EdgeWeights e = next;
-    if (n + MIRROR_BLOCK_EDGES < end) next = mirroredEdgeWeights(blockAt(n + MIRROR_BLOCK_EDGES), px, py, eps);
-    auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
-      return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
-    };
-    sumWeight = _mm512_add_pd(sumWeight, e.g);
-    auto accumulate = [&](int k, __m512d& sx, __m512d& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
-      const int p = MIRROR_PROPOSALS + 6 * k;
-      const __m512d qx = _mm512_fmadd_pd(column(p + 4), e.u, _mm512_fmadd_pd(column(p + 2), e.w, column(p)));
-      const __m512d qy = _mm512_fmadd_pd(column(p + 5), e.u, _mm512_fmadd_pd(column(p + 3), e.w, column(p + 1)));
-      sx = _mm512_fmadd_pd(e.g, qx, sx);
-      sy = _mm512_fmadd_pd(e.g, qy, sy);
-    };
-    accumulate(0, sumX0, sumY0);
-    accumulate(1, sumX1, sumY1);
-    accumulate(2, sumX2, sumY2);
-    accumulate(3, sumX3, sumY3);
-  }
-  const __m512d all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
-  const double weight = _mm512_reduce_add_pd(sumWeight);
+inline void addGroupSums(const GroupSums& lanes, const double origin[2], const double in[4][2], double sums[9]) {
+  const double weight = _mm512_reduce_add_pd(lanes.s[0]);
   sums[0] += weight;
   for (int k = 1; k < 9; ++k) {
     const int image = (k - 1) / 2, axis = (k - 1) % 2;
-    sums[k] += _mm512_reduce_add_pd(all[k]) - (in[image][axis] - origin[axis]) * weight;
+    sums[k] += _mm512_reduce_add_pd(lanes.s[k]) - (in[image][axis] - origin[axis]) * weight;
+  }
+}
+
+// addMirroredOuterEdgeBlend a block of eight edges at a time.  Per image
+// the sum of g q is gathered as sum g S + sum (g w) MN + sum (g u) MV (S the
+// start, MN the moved normal, MV the moved vector), g w and g u formed once
+// per edge and shared by the four images.  Groups go two at a time: each
+// column of a block is read once and meets both groups in one multiply-add
+// each, which halves the loads, otherwise the limit; a last group alone
+// runs with itself, its second sums thrown away.
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double (*in)[4][2], double (*sums)[9],
+                                      size_t count) {
+  static_assert(MIRROR_BLOCK_EDGES == 8, "a block is one vector");
+  const __m512d eps = _mm512_set1_pd(epsilon);
+  for (size_t g = 0; g < count; g += 2) {
+    const size_t second = g + 1 < count ? g + 1 : g;
+    const __m512d pxA = _mm512_set1_pd(in[g][0][0]), pyA = _mm512_set1_pd(in[g][0][1]);
+    const __m512d pxB = _mm512_set1_pd(in[second][0][0]), pyB = _mm512_set1_pd(in[second][0][1]);
+    GroupSums a, b;
+    for (int k = 0; k < 9; ++k) a.s[k] = b.s[k] = _mm512_setzero_pd();
+    for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
+      const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
+      auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+        return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+      };
+      const EdgeWeights eA = mirroredEdgeWeights(block, pxA, pyA, eps);
+      const EdgeWeights eB = mirroredEdgeWeights(block, pxB, pyB, eps);
+      const __m512d gA = eA.g, gwA = _mm512_mul_pd(eA.g, eA.w), guA = _mm512_mul_pd(eA.g, eA.u);
+      const __m512d gB = eB.g, gwB = _mm512_mul_pd(eB.g, eB.w), guB = _mm512_mul_pd(eB.g, eB.u);
+      a.s[0] = _mm512_add_pd(a.s[0], gA);
+      b.s[0] = _mm512_add_pd(b.s[0], gB);
+      for (int k = 0; k < 4; ++k) {
+        const int p = MIRROR_PROPOSALS + 6 * k;
+        for (int axis = 0; axis < 2; ++axis) {
+          __m512d& sa = a.s[1 + 2 * k + axis];
+          __m512d& sb = b.s[1 + 2 * k + axis];
+          const __m512d start = column(p + axis);
+          sa = _mm512_fmadd_pd(gA, start, sa);
+          sb = _mm512_fmadd_pd(gB, start, sb);
+          const __m512d normal = column(p + 2 + axis);
+          sa = _mm512_fmadd_pd(gwA, normal, sa);
+          sb = _mm512_fmadd_pd(gwB, normal, sb);
+          const __m512d vector = column(p + 4 + axis);
+          sa = _mm512_fmadd_pd(guA, vector, sa);
+          sb = _mm512_fmadd_pd(guB, vector, sb);
+        }
+      }
+    }
+    addGroupSums(a, origin, in[g], sums[g]);
+    if (second != g) addGroupSums(b, origin, in[second], sums[second]);
   }
 }
 

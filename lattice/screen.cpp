@@ -524,9 +524,8 @@ void blendMargins(LatticeData* lattice) {
   const size_t blockEdges = mirrorBlockCount(edgeCount) * MIRROR_BLOCK_EDGES;
   for (size_t begin = 0; begin < blockEdges; begin += kEdgesPerPart) {
     const size_t end = begin + kEdgesPerPart < blockEdges ? begin + kEdgesPerPart : blockEdges;
-    for (size_t g = 0; g < pending; ++g) {
-      addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, bases[g], sums + 9 * g);
-    }
+    addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, bases,
+                              reinterpret_cast<double(*)[9]>(sums), pending);
   }
   for (size_t g = 0; g < pending; ++g) {
     const size_t* group = cache->groups + 8 * cache->pending[g];
