@@ -7,7 +7,7 @@
 //   a load of a part of a wider store is not always forwarded from the store
 //   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c (fused or not),
-//   sqrtv, maxv (per lane), notZero (lane mask: != 0, true for NaN as with the scalar test),
+//   sqrtv, maxv, minv (per lane), notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), withLane1(a, b) (a with lane 1 from b),
 //   maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
@@ -566,15 +566,17 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 //
 // The distance to an edge is sqrt(w^2 + a^2), a the offset along the edge
 // past its nearer end (0 beside the edge): the edge-by-edge computation's
-// three cases in one formula.  The lanes add g q (q less the origin) and
+// three cases in one formula.  The point is taken less the origin, and the
+// offsets along and across an edge come from its direction and the
+// block's offsets of its start (no difference of positions per edge).  The lanes add g q (q less the origin) and
 // the point's share in[k] g is taken off once at the end: one subtraction
 // fewer per edge and image.  The origin near the lattice keeps q small, so
 // that the sums lose no more to rounding than the differences q - in[k]
 // would, wherever the cage is.
 inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t end, double epsilon,
                                      const double origin[2], const double in[4][2], double sums[9]) {
-  const Vd px = broadcast(in[0][0]);
-  const Vd py = broadcast(in[0][1]);
+  const Vd px = broadcast(in[0][0] - origin[0]);
+  const Vd py = broadcast(in[0][1] - origin[1]);
   const Vd zero = broadcast(0.0);
   const Vd eps = broadcast(epsilon);
   Vd sumWeight = zero;
@@ -584,38 +586,38 @@ inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t 
   auto column = [](const double* b, int c) KERNEL_ALWAYS_INLINE_LAMBDA {
     return loadu(b + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
   };
-  auto accumulate = [&](const double* b, int k, Vd g, Vd u, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
+  // `along`: the offset along the edge (the moved vector column is divided
+  // by the edge's length).
+  auto accumulate = [&](const double* b, int k, Vd g, Vd along, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
     const int p = MIRROR_PROPOSALS + 6 * k;
-    const Vd qx = mulAdd(column(b, p + 4), u, mulAdd(column(b, p + 2), w, column(b, p)));
-    const Vd qy = mulAdd(column(b, p + 5), u, mulAdd(column(b, p + 3), w, column(b, p + 1)));
+    const Vd qx = mulAdd(column(b, p + 4), along, mulAdd(column(b, p + 2), w, column(b, p)));
+    const Vd qy = mulAdd(column(b, p + 5), along, mulAdd(column(b, p + 3), w, column(b, p + 1)));
     sx = mulAdd(g, qx, sx);
     sy = mulAdd(g, qy, sy);
   };
   // The weight of four edges: their square roots and divisions take the
   // longest; two sets in flight at once keep the processor busy meanwhile.
   struct EdgeWeights {
-    Vd u, w, g;
+    Vd along, w, g;
   };
   auto weightsAt = [&](const double* b) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd vx = px - column(b, MIRROR_START_BASE_X);
-    const Vd vy = py - column(b, MIRROR_START_BASE_Y);
     const Vd dx = column(b, MIRROR_DIRECTION_X);
     const Vd dy = column(b, MIRROR_DIRECTION_Y);
-    const Vd along = mulAdd(dx, vx, dy * vy);
     EdgeWeights e;
-    e.u = along * column(b, MIRROR_INVERSE_LENGTH);
-    e.w = mulAdd(dy, vx, zero - dx * vy);
-    const Vd past = maxv(maxv(along - column(b, MIRROR_LENGTH), zero - along), zero);
+    e.along = mulAdd(dx, px, dy * py) - column(b, MIRROR_ALONG_OFFSET);
+    e.w = mulAdd(dy, px, zero - dx * py) - column(b, MIRROR_ACROSS_OFFSET);
+    const Vd length = column(b, MIRROR_LENGTH);
+    const Vd past = e.along - minv(maxv(e.along, zero), length);
     const Vd t = sqrtv(mulAdd(past, past, e.w * e.w)) + eps;
     e.g = column(b, MIRROR_WEIGHT) / (t * t);
     return e;
   };
   auto accumulateAll = [&](const double* b, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
     sumWeight = sumWeight + e.g;
-    accumulate(b, 0, e.g, e.u, e.w, sumX0, sumY0);
-    accumulate(b, 1, e.g, e.u, e.w, sumX1, sumY1);
-    accumulate(b, 2, e.g, e.u, e.w, sumX2, sumY2);
-    accumulate(b, 3, e.g, e.u, e.w, sumX3, sumY3);
+    accumulate(b, 0, e.g, e.along, e.w, sumX0, sumY0);
+    accumulate(b, 1, e.g, e.along, e.w, sumX1, sumY1);
+    accumulate(b, 2, e.g, e.along, e.w, sumX2, sumY2);
+    accumulate(b, 3, e.g, e.along, e.w, sumX3, sumY3);
   };
   for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
     const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;

@@ -48,6 +48,7 @@ inline Vd operator/(Vd a, Vd b) { return {vdivq_f64(a.lo, b.lo), vdivq_f64(a.hi,
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return {vfmaq_f64(c.lo, a.lo, b.lo), vfmaq_f64(c.hi, a.hi, b.hi)}; }
 inline Vd sqrtv(Vd a) { return {vsqrtq_f64(a.lo), vsqrtq_f64(a.hi)}; }
 inline Vd maxv(Vd a, Vd b) { return {vmaxq_f64(a.lo, b.lo), vmaxq_f64(a.hi, b.hi)}; }
+inline Vd minv(Vd a, Vd b) { return {vminq_f64(a.lo, b.lo), vminq_f64(a.hi, b.hi)}; }
 // "Greater than" is false for NaN, as with the scalar test.
 inline Vd greater(Vd a, Vd b) { return {maskBits(vcgtq_f64(a.lo, b.lo)), maskBits(vcgtq_f64(a.hi, b.hi))}; }
 inline double laneSum(Vd a) { return vaddvq_f64(vaddq_f64(a.lo, a.hi)); }

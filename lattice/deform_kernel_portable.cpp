@@ -46,6 +46,7 @@ inline Vd operator/(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] / b.
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return perLane([&](int n) { return std::sqrt(a.v[n]); }); }
 inline Vd maxv(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] > b.v[n] ? a.v[n] : b.v[n]; }); }
+inline Vd minv(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] < b.v[n] ? a.v[n] : b.v[n]; }); }
 inline Vd greater(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] > b.v[n] ? 1.0 : 0.0; }); }
 inline double laneSum(Vd a) { return (a.v[0] + a.v[1]) + (a.v[2] + a.v[3]); }
 inline Vd notZero(Vd a) { return perLane([&](int n) { return a.v[n] != 0.0 ? 1.0 : 0.0; }); }

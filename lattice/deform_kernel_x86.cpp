@@ -57,6 +57,7 @@ inline Vd operator/(Vd a, Vd b) { return {_mm_div_pd(a.lo, b.lo), _mm_div_pd(a.h
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return {_mm_sqrt_pd(a.lo), _mm_sqrt_pd(a.hi)}; }
 inline Vd maxv(Vd a, Vd b) { return {_mm_max_pd(a.lo, b.lo), _mm_max_pd(a.hi, b.hi)}; }
+inline Vd minv(Vd a, Vd b) { return {_mm_min_pd(a.lo, b.lo), _mm_min_pd(a.hi, b.hi)}; }
 inline Vd greater(Vd a, Vd b) { return {_mm_cmpgt_pd(a.lo, b.lo), _mm_cmpgt_pd(a.hi, b.hi)}; }
 inline double laneSum(Vd a) {
   const __m128d pair = _mm_add_pd(a.lo, a.hi);
@@ -135,6 +136,7 @@ inline Vd operator/(Vd a, Vd b) { return {_mm256_div_pd(a.v, b.v)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return {_mm256_fmadd_pd(a.v, b.v, c.v)}; }
 inline Vd sqrtv(Vd a) { return {_mm256_sqrt_pd(a.v)}; }
 inline Vd maxv(Vd a, Vd b) { return {_mm256_max_pd(a.v, b.v)}; }
+inline Vd minv(Vd a, Vd b) { return {_mm256_min_pd(a.v, b.v)}; }
 inline Vd greater(Vd a, Vd b) { return {_mm256_cmp_pd(a.v, b.v, _CMP_GT_OQ)}; }
 inline double laneSum(Vd a) {
   const __m128d pair = _mm_add_pd(_mm256_castpd256_pd128(a.v), _mm256_extractf128_pd(a.v, 1));
@@ -234,14 +236,25 @@ KERNEL_ALWAYS_INLINE EdgeWeights edgeWeights(const double* columns, size_t strid
                    column(EDGE_DIRECTION_Y), column(EDGE_INVERSE_LENGTH), column(EDGE_LENGTH), column(EDGE_WEIGHT));
 }
 
-// The eight edges of a block of the mirrored blend.
+// The eight edges of a block of the mirrored blend, for the point p (less
+// the blend's origin); `u` here is the offset along the edge, not divided
+// by its length (the block's moved vectors are).  The offsets come from the
+// edge's direction and the block's offsets of its start, the distance as in
+// weightsOf, with the past-the-end offset from a clamp.
 KERNEL_ALWAYS_INLINE EdgeWeights mirroredEdgeWeights(const double* block, __m512d px, __m512d py, __m512d epsilon) {
   auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
     return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
   };
-  return weightsOf(px, py, epsilon, column(MIRROR_START_BASE_X), column(MIRROR_START_BASE_Y),
-                   column(MIRROR_DIRECTION_X), column(MIRROR_DIRECTION_Y), column(MIRROR_INVERSE_LENGTH),
-                   column(MIRROR_LENGTH), column(MIRROR_WEIGHT));
+  const __m512d dx = column(MIRROR_DIRECTION_X);
+  const __m512d dy = column(MIRROR_DIRECTION_Y);
+  EdgeWeights e;
+  e.u = _mm512_fmadd_pd(dx, px, _mm512_fmsub_pd(dy, py, column(MIRROR_ALONG_OFFSET)));
+  e.w = _mm512_fmsub_pd(dy, px, _mm512_fmadd_pd(dx, py, column(MIRROR_ACROSS_OFFSET)));  // normal (dy, -dx)
+  const __m512d past =
+      _mm512_sub_pd(e.u, _mm512_min_pd(_mm512_max_pd(e.u, _mm512_setzero_pd()), column(MIRROR_LENGTH)));
+  const __m512d t = _mm512_add_pd(_mm512_sqrt_pd(_mm512_fmadd_pd(past, past, _mm512_mul_pd(e.w, e.w))), epsilon);
+  e.g = _mm512_div_pd(column(MIRROR_WEIGHT), _mm512_mul_pd(t, t));
+  return e;
 }
 
 inline void marginBlendKernel(const double* columns, size_t edgeCount, double epsilon, const double in[2],
@@ -292,9 +305,10 @@ inline void addGroupSums(const GroupSums& lanes, const double origin[2], const d
 }
 
 // addMirroredOuterEdgeBlend a block of eight edges at a time.  Per image
-// the sum of g q is gathered as sum g S + sum (g w) MN + sum (g u) MV (S the
-// start, MN the moved normal, MV the moved vector), g w and g u formed once
-// per edge and shared by the four images.  Groups go two at a time: each
+// the sum of g q is gathered as sum g S + sum (g w) MN + sum (g a) MV' (S the
+// start, MN the moved normal, MV' the moved vector over the edge's length,
+// a the offset along the edge), g w and g a formed once per edge and shared
+// by the four images.  Groups go two at a time: each
 // column of a block is read once and meets both groups in one multiply-add
 // each, which halves the loads, otherwise the limit; a last group alone
 // runs with itself, its second sums thrown away.
@@ -305,8 +319,9 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
   const __m512d eps = _mm512_set1_pd(epsilon);
   for (size_t g = 0; g < count; g += 2) {
     const size_t second = g + 1 < count ? g + 1 : g;
-    const __m512d pxA = _mm512_set1_pd(in[g][0][0]), pyA = _mm512_set1_pd(in[g][0][1]);
-    const __m512d pxB = _mm512_set1_pd(in[second][0][0]), pyB = _mm512_set1_pd(in[second][0][1]);
+    const __m512d pxA = _mm512_set1_pd(in[g][0][0] - origin[0]), pyA = _mm512_set1_pd(in[g][0][1] - origin[1]);
+    const __m512d pxB = _mm512_set1_pd(in[second][0][0] - origin[0]);
+    const __m512d pyB = _mm512_set1_pd(in[second][0][1] - origin[1]);
     GroupSums a, b;
     for (int k = 0; k < 9; ++k) a.s[k] = b.s[k] = _mm512_setzero_pd();
     for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {

@@ -331,7 +331,7 @@ bool allOuterEdgesHaveLength(const LatticeData* lattice) {
 }
 
 // The mirrored blend's blocks (screen_grid.h): each edge's base frame and
-// the proposal data of the edge and of its images, the starts less
+// the proposal data of the edge and of its images, positions less
 // `origin`.  The image of edge n across X or Y is the mirrored edge walked
 // the other way (its end as the start, its moved vector negated); across
 // both it is the edge rotated half a turn, walked the same way.
@@ -347,11 +347,16 @@ void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
     const size_t edge = static_cast<size_t>(n);
     double* at = blocks + edge / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES + edge % MIRROR_BLOCK_EDGES;
     auto put = [&](int column, double value) { at[static_cast<size_t>(column) * MIRROR_BLOCK_EDGES] = value; };
-    static const int kFrame[][2] = {{MIRROR_START_BASE_X, EDGE_START_BASE_X}, {MIRROR_START_BASE_Y, EDGE_START_BASE_Y},
-                                    {MIRROR_DIRECTION_X, EDGE_DIRECTION_X},   {MIRROR_DIRECTION_Y, EDGE_DIRECTION_Y},
-                                    {MIRROR_INVERSE_LENGTH, EDGE_INVERSE_LENGTH}, {MIRROR_LENGTH, EDGE_LENGTH},
-                                    {MIRROR_WEIGHT, EDGE_WEIGHT}};
-    for (const auto& f : kFrame) put(f[0], columns[static_cast<size_t>(f[1]) * stride + edge]);
+    auto column = [&](int which) { return columns[static_cast<size_t>(which) * stride + edge]; };
+    const double dx = column(EDGE_DIRECTION_X), dy = column(EDGE_DIRECTION_Y);
+    const double startX = column(EDGE_START_BASE_X) - origin[0], startY = column(EDGE_START_BASE_Y) - origin[1];
+    put(MIRROR_ALONG_OFFSET, dx * startX + dy * startY);
+    put(MIRROR_ACROSS_OFFSET, dy * startX - dx * startY);  // normal (dy, -dx)
+    put(MIRROR_DIRECTION_X, dx);
+    put(MIRROR_DIRECTION_Y, dy);
+    put(MIRROR_LENGTH, column(EDGE_LENGTH));
+    put(MIRROR_WEIGHT, column(EDGE_WEIGHT));
+    const double inverseLength = column(EDGE_INVERSE_LENGTH);
     int32_t i0, j0, i1, j1;
     outerEdgeStart(sx, sy, n, &i0, &j0);
     outerEdgeStart(sx, sy, n + 1, &i1, &j1);
@@ -362,8 +367,12 @@ void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
       const bool reversed = k == 1 || k == 2;
       const WidePoint* start = reversed ? image->end : image->start;
       const double sign = reversed ? -1.0 : 1.0;
-      const double values[6] = {start->x - origin[0], start->y - origin[1], image->movedNormal[0],
-                                image->movedNormal[1], sign * image->movedVector[0], sign * image->movedVector[1]};
+      const double values[6] = {start->x - origin[0],
+                                start->y - origin[1],
+                                image->movedNormal[0],
+                                image->movedNormal[1],
+                                sign * image->movedVector[0] * inverseLength,
+                                sign * image->movedVector[1] * inverseLength};
       for (int c = 0; c < 6; ++c) put(MIRROR_PROPOSALS + 6 * k + c, values[c]);
     }
   }

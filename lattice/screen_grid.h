@@ -82,16 +82,23 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  * n % MIRROR_BLOCK_EDGES of block n / MIRROR_BLOCK_EDGES.  Everything the
  * blend reads for a block then lies at fixed offsets from one address, and
  * the edges past the last are padding: all 0, weight 0.
- *   MIRROR_START_BASE_X .. MIRROR_WEIGHT  the edge's base frame (as the
- *       EDGE_ columns of the same names);
+ *   MIRROR_ALONG_OFFSET, MIRROR_ACROSS_OFFSET  direction . s and normal . s,
+ *       s the base position of the edge's start less the blend's origin:
+ *       a position p (less the origin) lies direction . p minus the first
+ *       along the edge from its start and normal . p minus the second
+ *       across it;
+ *   MIRROR_DIRECTION_X .. MIRROR_WEIGHT  as the EDGE_ columns of the same
+ *       names;
  *   MIRROR_PROPOSALS + 6 k + c, k = 0 .. 3  the proposal data of the edge
  *       (k = 0) and of its mirror images across X, across Y and across
  *       both (k = 1, 2, 3): c = 0, 1 the start (displaced, less the blend's
- *       origin), 2, 3 the moved normal, 4, 5 the moved vector. */
+ *       origin), 2, 3 the moved normal, 4, 5 the moved vector divided by
+ *       the edge's own base length (so that it goes with the offset along
+ *       the edge rather than with u). */
 enum {
-  MIRROR_START_BASE_X, MIRROR_START_BASE_Y,
+  MIRROR_ALONG_OFFSET, MIRROR_ACROSS_OFFSET,
   MIRROR_DIRECTION_X, MIRROR_DIRECTION_Y,
-  MIRROR_INVERSE_LENGTH, MIRROR_LENGTH,
+  MIRROR_LENGTH,
   MIRROR_WEIGHT,
   MIRROR_PROPOSALS,
   MIRROR_COLUMN_COUNT = MIRROR_PROPOSALS + 24,
