@@ -10,12 +10,16 @@
  *   sse2      x86-64: the SSE2 every x86-64 processor has;
  *   avx2      x86-64 with AVX2 and FMA, where the processor and operating
  *             system support them (checked at run time);
- *   neon      arm64: Advanced SIMD, which every arm64 processor has.
+ *   neon      arm64: Advanced SIMD, which every arm64 processor has;
+ *   avx512    x86-64 with AVX-512 (F, DQ, VL) besides AVX2 and FMA
+ *             (checked at run time): the avx2 kernels, with the margin
+ *             blend and the key interpolation eight at a time, written
+ *             out in deform_kernel_x86.cpp.
  * The first markLatticeCageChanged() picks the fastest one the processor
- * supports (avx2, then sse2, then neon, then portable); tests and
- * benchmarks may pick another supported one.  Kernels with fused
- * multiply-adds (avx2, neon) round once where the others round twice; all
- * stay within 1e-12 of the lattice size of the direct path.
+ * supports (avx512, then avx2, then sse2, then neon, then portable); tests
+ * and benchmarks may pick another supported one.  Kernels with fused
+ * multiply-adds (avx2, avx512, neon) round once where the others round
+ * twice; all stay within 1e-12 of the lattice size of the direct path.
  *
  * The module state is the single static stDeformKernel (a DeformKernel,
  * -1 until chosen; deforming before the choice runs the portable kernel).
@@ -48,7 +52,7 @@ void chooseDeformKernel(void);
  * processor family. */
 int deformKernelSupported(int kernel);
 
-/* The kernel's short name ("portable", "sse2", "avx2", "neon"), or "?"
+/* The kernel's short name ("portable", "sse2", "avx2", "neon", "avx512"), or "?"
  * for a number that names none. */
 const char* deformKernelName(int kernel);
 

@@ -174,11 +174,12 @@ inline Vd rounded(Vd a) {
 
 }  // namespace avx2
 
-// --- AVX-512: eight doubles per vector, for the margin blend ---------------
+// --- AVX-512: eight doubles per vector, for the Screen update ------------
 // The Box and widened-grid kernels gain little from wider vectors (their
 // lanes are the four rows of a 4 x 4 neighbourhood), so this set keeps the
-// AVX2 ones and adds a margin blend that runs over eight edges at once,
-// with masked loads for the edges past the last multiple of eight.
+// AVX2 ones and adds a margin blend over eight edges at once (masked loads
+// for the edges past the last multiple of eight) and a key interpolation
+// over eight points at once.
 #if defined(__clang__)
 #pragma clang attribute push(__attribute__((target("avx512f,avx512dq,avx512vl,avx2,fma"))), apply_to = function)
 #else
