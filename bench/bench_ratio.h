@@ -32,14 +32,20 @@ inline std::vector<char*> withRepeatedInterleavedRuns(int argc, char** argv, int
 }
 
 /* Keeps the CPU time of every repetition, in microseconds per iteration,
- * by benchmark name.  median() is 0 for a name that did not run. */
+ * by benchmark name: the function's name, or with `withArguments` its
+ * name with its arguments ("BM_Case/128/1").  median() is 0 for a name
+ * that did not run. */
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
+  explicit MedianReporter(bool withArguments = false) : withArguments_(withArguments) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-      samples_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime() * 1e6 / unit);
+      std::string name = run.run_name.function_name;
+      if (withArguments_ && !run.run_name.args.empty()) name += "/" + run.run_name.args;
+      samples_[name].push_back(run.GetAdjustedCPUTime() * 1e6 / unit);
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -53,6 +59,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  bool withArguments_;
   std::map<std::string, std::vector<double>> samples_;
 };
 
@@ -60,17 +67,19 @@ class MedianReporter : public benchmark::ConsoleReporter {
  * median of `yardstick` (one `points`-point deformation pass). */
 class PassRatioReporter : public MedianReporter {
  public:
-  PassRatioReporter(std::string yardstick, int points, std::vector<std::string> names)
-      : yardstick_(std::move(yardstick)), points_(points), names_(std::move(names)) {}
+  PassRatioReporter(std::string yardstick, int points, std::vector<std::string> names, bool withArguments = false)
+      : MedianReporter(withArguments), yardstick_(std::move(yardstick)), points_(points), names_(std::move(names)) {}
 
   void Finalize() override {
     MedianReporter::Finalize();
     const double pass = median(yardstick_);
+    int width = 8;
+    for (const std::string& name : names_) width = std::max(width, static_cast<int>(name.size()));
     std::printf("\nmedian CPU time, microseconds, and the ratio to one %d-point deformation pass\n", points_);
     for (const std::string& name : names_) {
       const double us = median(name);
       if (us <= 0.0 || pass <= 0.0) continue;
-      std::printf("  %-8s %12.1f %9.4fx\n", name.c_str(), us, us / pass);
+      std::printf("  %-*s %12.1f %9.4fx\n", width, name.c_str(), us, us / pass);
     }
   }
 

@@ -9,13 +9,17 @@
 //                            margin point: edge by edge (the reference, as the
 //                            update once ran it) and in the kernel, four edges
 //                            at once (as the update runs it)
+//   BM_MirroredMarginBlend/k the blend of an update at a new time alone, under
+//                            kernel k (a point and its mirror images at once)
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_ratio.h"
 #include "lattice/cage_key.h"
 #include "lattice/deform.h"
 #include "lattice/deform_kernel.h"
@@ -154,6 +158,67 @@ void BM_MarginBlend(benchmark::State& state, bool kernel) {
 BENCHMARK_CAPTURE(BM_MarginBlend, edge_by_edge, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_MarginBlend, kernel, true)->Unit(benchmark::kMicrosecond);
 
+// The blend as an update at a new time runs it on the 128 x 128 lattice
+// (the point of each group of mirror images and its images at once, the
+// edges a part at a time), under the kernel given as the argument
+// (DeformKernel; skipped where unsupported): the update's blend alone,
+// without the bookkeeping around it.
+void BM_MirroredMarginBlend(benchmark::State& state) {
+  const int before = getDeformKernel();
+  if (!setDeformKernel(static_cast<int>(state.range(0)))) {
+    state.SkipWithError("kernel not supported here");
+    return;
+  }
+  Owned screen;
+  makeLattice(&screen, LATTICE_SCREEN, 128, 128, 1);
+  addBentKeys(screen.lattice, 2);
+  setEvaluatedCageOtherPosAtTime(screen.lattice, 0.37);  // every group blended: the kept blocks and groups
+  const LatticeData* l = screen.lattice;
+  const MarginBlendCache& cache = l->marginCache;
+  const size_t edges = 2u * static_cast<size_t>(l->segments[0] + l->segments[1]);
+  const size_t blockEdges = mirrorBlockCount(edges) * MIRROR_BLOCK_EDGES;
+  const double origin[2] = {0.0, 0.0};
+  std::vector<double> sums(9 * cache.groupCount);
+  std::vector<double> bases(8 * cache.groupCount);
+  for (size_t g = 0; g < cache.groupCount; ++g) {
+    for (size_t k = 0; k < 4; ++k) {
+      bases[8 * g + 2 * k] = l->wideGrid[cache.groups[8 * g + k]].baseX;
+      bases[8 * g + 2 * k + 1] = l->wideGrid[cache.groups[8 * g + k]].baseY;
+    }
+  }
+  for (auto _ : state) {
+    for (size_t begin = 0; begin < blockEdges; begin += 128) {
+      const size_t end = begin + 128 < blockEdges ? begin + 128 : blockEdges;
+      addMirroredOuterEdgeBlend(cache.images, begin, end, l->screenEpsilon, origin,
+                                reinterpret_cast<const double(*)[4][2]>(bases.data()),
+                                reinterpret_cast<double(*)[9]>(sums.data()), cache.groupCount);
+    }
+    benchmark::DoNotOptimize(sums.data());
+  }
+  state.SetLabel(deformKernelName(getDeformKernel()));
+  state.counters["groups"] = static_cast<double>(cache.groupCount);
+  setDeformKernel(before);
+}
+BENCHMARK(BM_MirroredMarginBlend)->DenseRange(0, DEFORM_KERNEL_COUNT - 1)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
-BENCHMARK_MAIN();
+// Defaults: a few repetitions in random interleaved order (bench_ratio.h);
+// after the table, the Screen lattice's updates as ratios to the
+// deformation pass.
+int main(int argc, char** argv) {
+  std::vector<char*> args = withRepeatedInterleavedRuns(argc, argv, 5);
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  std::printf("kernel: %s\n", deformKernelName(getDeformKernel()));
+  PassRatioReporter reporter("BM_DisplaceBoxPoints", 100000,
+                             {"BM_EvaluateBoxKeys", "BM_EvaluateScreenGrid/128/128/0",
+                              "BM_EvaluateScreenGrid/128/128/1", "BM_EvaluateScreenGrid/1000/1000/0",
+                              "BM_EvaluateScreenGrid/1000/1000/1", "BM_MirroredMarginBlend/4",
+                              "BM_MirroredMarginBlend/2"},
+                             true);
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

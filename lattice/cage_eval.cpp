@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "lattice/cage_key.h"
+#include "lattice/deform_kernel.h"
 #include "lattice/hermite.h"
 #include "lattice/lattice_data.h"
 #include "lattice/screen.h"
@@ -45,8 +46,13 @@ void interpolateBetweenKeys(const LatticeData* lattice, const CageKey* a, const 
   // One timing parameter and one set of Hermite weights serve every point.
   const HermiteWeights w = hermiteWeights(solveBezier1DWithNt(&curve, t));
 
-  for (int32_t i = 0; i < lattice->pointCount; ++i) {
-    const size_t at = 3 * static_cast<size_t>(i);
+  // The vector kernel does the points it can, bit for bit as the step below.
+  const double weights[4] = {w.h00, w.h01, w.h10, w.h11};
+  const size_t count = static_cast<size_t>(lattice->pointCount);
+  const size_t done = interpolateKeyPoints(p != nullptr ? p->points : nullptr, a->points, b->points,
+                                           n != nullptr ? n->points : nullptr, count, weights, out);
+  for (size_t i = done; i < count; ++i) {
+    const size_t at = 3 * i;
     hermiteApply<3>(p != nullptr ? p->points + at : nullptr, a->points + at, b->points + at,
                     n != nullptr ? n->points + at : nullptr, w, out + at);
   }

@@ -21,7 +21,11 @@ bool processorHasAvx2() {
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
-bool processorHasAvx512() { return processorHasAvx2() && __builtin_cpu_supports("avx512f"); }
+// The AVX-512 set also runs the AVX2 one's Box and table kernels.
+bool processorHasAvx512() {
+  return processorHasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("avx512vl");
+}
 #endif
 
 // The set of `kernel` when this build has it and the processor can run
@@ -103,9 +107,14 @@ void getWeightedSurfaceSums(const double* surface, size_t surfaceCount, const do
   stDeformKernelSet->surfaceSums(surface, surfaceCount, inner, stride, pad, sums);
 }
 
-void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double in[4][2], double sums[9]) {
-  stDeformKernelSet->marginBlendMirrored(columns, images, stride, begin, end, epsilon, in, sums);
+void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
+                               const double origin[2], const double (*in)[4][2], double (*sums)[9], size_t count) {
+  stDeformKernelSet->marginBlendMirrored(blocks, begin, end, epsilon, origin, in, sums, count);
+}
+
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out) {
+  return stDeformKernelSet->interpolateKeys(p0, p1, p2, p3, count, weights, out);
 }
 
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {

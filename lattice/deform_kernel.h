@@ -11,15 +11,18 @@
  *   sse2      x86-64: the SSE2 every x86-64 processor has;
  *   avx2      x86-64 with AVX2 and FMA, where the processor and operating
  *             system support them (checked at run time);
- *   avx512    x86-64 with AVX-512 (F) besides: the avx2 kernels, but for
- *             the relaxation's interior sums (getWeightedSurfaceSums),
- *             which run eight interior points per vector;
- *   neon      arm64: Advanced SIMD, which every arm64 processor has.
+ *   neon      arm64: Advanced SIMD, which every arm64 processor has;
+ *   avx512    x86-64 with AVX-512 (F, DQ, VL) besides AVX2 and FMA
+ *             (checked at run time): the avx2 kernels, with the margin
+ *             blend and the key interpolation eight at a time, written
+ *             out in deform_kernel_x86.cpp, and the relaxation's
+ *             interior sums (getWeightedSurfaceSums) eight interior
+ *             points per vector.
  * The first markLatticeCageChanged() picks the fastest one the processor
- * supports (avx512, avx2, then sse2, then neon, then portable); tests and
- * benchmarks may pick another supported one.  Kernels with fused
- * multiply-adds (avx512, avx2, neon) round once where the others round twice; all
- * stay within 1e-12 of the lattice size of the direct path.
+ * supports (avx512, then avx2, then sse2, then neon, then portable); tests
+ * and benchmarks may pick another supported one.  Kernels with fused
+ * multiply-adds (avx2, avx512, neon) round once where the others round
+ * twice; all stay within 1e-12 of the lattice size of the direct path.
  *
  * The module state is the single static stDeformKernel (a DeformKernel,
  * -1 until chosen; deforming before the choice runs the portable kernel).
@@ -33,6 +36,7 @@
 #include <stdint.h>
 
 #include "lattice/deform_table.h"
+#include "lattice/screen_grid.h"
 
 enum DeformKernel {
   DEFORM_KERNEL_PORTABLE = 0,
@@ -51,8 +55,7 @@ void chooseDeformKernel(void);
  * processor family. */
 int deformKernelSupported(int kernel);
 
-/* The kernel's short name ("portable", "sse2", "avx2", "neon",
- * "avx512"), or "?"
+/* The kernel's short name ("portable", "sse2", "avx2", "neon", "avx512"), or "?"
  * for a number that names none. */
 const char* deformKernelName(int kernel);
 
@@ -95,23 +98,35 @@ void deformWideRowsWithTable(const DeformTable* table, int32_t column, int32_t r
 void blendWithOuterEdgeColumns(const double* columns, size_t edgeCount, double epsilon, const double in[2],
                                double out[2]);
 
-/* Part of the margin blend of a base position in[0] and of its three
- * mirror images in[1..3] (across the lattice's vertical centre line, the
- * horizontal one, and both), for the edges begin .. end of the columns
- * (multiples of four, end at most `stride` = outerEdgeColumnStride(edge
- * count)): adds the sum of the weights to sums[0] and, for image k, the
- * weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
+/* Part of the margin blend of `count` groups of mirror images, group i a
+ * base position in[i][0] and its three mirror images in[i][1..3] (across
+ * the lattice's vertical centre line, the horizontal one, and both), for
+ * the edges begin .. end of `blocks` (multiples of MIRROR_BLOCK_EDGES;
+ * layout in screen_grid.h).  For each group (in, sums below standing for
+ * in[i], sums[i]) adds the sum of the weights to sums[0] and, for image k,
+ * the weighted moves in X and Y to sums[1 + 2k] and sums[2 + 2k]; over all
  * edges, in[k] + those sums / sums[0] is what blendWithOuterEdgeColumns
- * gives for in[k] when the edges' base positions are mirror symmetric as
- * the points are (else it means nothing).  `images` holds the mirrored
- * edges' proposal data: for each image in turn, the six columns
- * EDGE_START_X .. EDGE_MOVED_VECTOR_Y of `stride` doubles each, entry n for
- * the image of edge n (for an image that reverses the edges: the image's
- * displaced end as the start and its moved vector negated); padding
- * entries 0.  Running over the edges in parts lets the caller keep them in
- * the processor's nearest cache while it goes through every point. */
-void addMirroredOuterEdgeBlend(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                               double epsilon, const double in[4][2], double sums[9]);
+ * gives for in[k] (to 1e-12 of the lattice size) when the edges' base
+ * positions are mirror symmetric as the points are (else it means
+ * nothing).  The blocks hold, for the edge and each image, entry n for the
+ * image of edge n (for an image that reverses the edges: the image's
+ * displaced end as the start and its moved vector negated), the starts
+ * less `origin`, a position near the lattice (rounding grows with the
+ * distance of the starts from it).  Running over the edges in parts lets
+ * the caller keep them in the processor's nearest cache while it goes
+ * through every group; a kernel may take groups two at a time, to read
+ * each block once for both. */
+void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, double epsilon,
+                               const double origin[2], const double (*in)[4][2], double (*sums)[9], size_t count);
+
+/* The cage between the keys p1 and p2 (3 doubles per point, `count`
+ * points), p0 and p3 their outer neighbours or null, weights the Hermite
+ * basis h00, h01, h10, h11 of one time: writes out for the first points,
+ * bit for bit what hermiteApply<3> (hermite.h) gives for each, and returns
+ * how many (fewer than count: the caller does the rest).  out may be p1 or
+ * p2 themselves. */
+size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out);
 
 /* The sums that carry the interior points of a Box lattice along with its
  * surface (placeInnerPointsFromOuter in tool/relax.h).  `surface` holds 15

@@ -7,7 +7,7 @@
 //   a load of a part of a wider store is not always forwarded from the store
 //   queue, in which case it waits for the store to retire), broadcast, set4 (lanes 0..3),
 //   + - * / (per lane), mulAdd(a, b, c) = a * b + c (fused or not),
-//   sqrtv, notZero (lane mask: != 0, true for NaN as with the scalar test),
+//   sqrtv, maxv, minv (per lane), notZero (lane mask: != 0, true for NaN as with the scalar test),
 //   both (mask and), withLane1(a, b) (a with lane 1 from b),
 //   maskOf (a bool in every lane), select(mask, a, b),
 //   laneOf<L> (lane L in every lane), nextLane (lanes 1, 2, 3, 3),
@@ -422,10 +422,40 @@ void buildBoxTable(DeformTable* table, const double* cage, int32_t sx, int32_t s
 }
 
 // Widened grid: the X-pass cubics of every wide row and cell, four rows at
-// a time; table rows past the last wide row repeat it (never read).
+// a time; table rows past the last wide row repeat it (never read).  Each
+// cell's cubic is cubicPerLane's of its four points, but neighbouring cells
+// share chords and tangents: cell c's tangent at its second point is cell
+// c - 1's at its third, from the same chords by the same operations, so
+// each chord's length and each point's tangent are worked out once as the
+// window slides (a third of the square roots, half the divisions).
 void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows) {
   const size_t rows = static_cast<size_t>(table->rows);
   const size_t stride = static_cast<size_t>(wideColumns) + 3;
+  const Vd zero = broadcast(0.0);
+  const Vd one = broadcast(1.0);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  struct Chord {
+    Vd e[2];  // end minus start
+    Vd d;     // its length
+  };
+  auto chordOf = [&](const Vd from[2], const Vd to[2]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    Chord c;
+    Vd dd = zero;
+    for (int k = 0; k < 2; ++k) {
+      c.e[k] = to[k] - from[k];
+      dd = mulAdd(c.e[k], c.e[k], dd);
+    }
+    c.d = sqrtv(dd);
+    return c;
+  };
+  // The tangent at the point between chords a (before) and b (after):
+  // tangentsPerLane's, zero where either chord has zero length.
+  auto tangentAt = [&](const Chord& a, const Chord& b, Vd t[2]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd has = both(notZero(a.d), notZero(b.d));
+    const Vd inverse = select(has, one / select(has, a.d + b.d, one), zero);
+    for (int k = 0; k < 2; ++k) t[k] = mulAdd(a.e[k], b.d, b.e[k] * a.d) * inverse;
+  };
   for (size_t r = 0; r < rows; r += 4) {
     const WidePoint* line[4];
     for (int b = 0; b < 4; ++b) {
@@ -437,20 +467,37 @@ void buildWideTable(DeformTable* table, const WidePoint* grid, uint32_t wideColu
       out[0] = set4(line[0][column].x, line[1][column].x, line[2][column].x, line[3][column].x);
       out[1] = set4(line[0][column].y, line[1][column].y, line[2][column].y, line[3][column].y);
     };
-    Vd p[4][2];
-    for (int a = 0; a < 3; ++a) point(static_cast<size_t>(a), p[a + 1]);
+    // Before cell c: points c + 1 and c + 2, the chord between them, and
+    // the tangent at point c + 1.
+    Vd p0[2], p1[2], p2[2];
+    point(0, p0);
+    point(1, p1);
+    point(2, p2);
+    Chord before = chordOf(p0, p1);
+    Chord middle = chordOf(p1, p2);
+    Vd tangent[2];
+    tangentAt(before, middle, tangent);
     for (uint32_t cell = 0; cell < wideColumns; ++cell) {
-      for (int a = 0; a < 3; ++a) {
-        p[a][0] = p[a + 1][0];
-        p[a][1] = p[a + 1][1];
-      }
-      point(static_cast<size_t>(cell) + 3, p[3]);
-      Vd coefficient[4][2];
-      cubicPerLane<2>(p, coefficient);
+      Vd p3[2];
+      point(static_cast<size_t>(cell) + 3, p3);
+      const Chord after = chordOf(p2, p3);
+      Vd next[2];
+      tangentAt(middle, after, next);
       double* at = table->coefficients + static_cast<size_t>(cell) * 8 * rows + r;
-      for (int c = 0; c < 4; ++c) {
-        for (int d = 0; d < 2; ++d) storeu(at + static_cast<size_t>(2 * c + d) * rows, coefficient[c][d]);
+      for (int d = 0; d < 2; ++d) {
+        const Vd c2 = three * middle.e[d] - two * tangent[d] - next[d];
+        const Vd c3 = tangent[d] + next[d] - two * middle.e[d];
+        storeu(at + static_cast<size_t>(d) * rows, p1[d]);
+        storeu(at + static_cast<size_t>(2 + d) * rows, tangent[d]);
+        storeu(at + static_cast<size_t>(4 + d) * rows, c2);
+        storeu(at + static_cast<size_t>(6 + d) * rows, c3);
       }
+      for (int d = 0; d < 2; ++d) {
+        tangent[d] = next[d];
+        p1[d] = p2[d];
+        p2[d] = p3[d];
+      }
+      middle = after;
     }
   }
 }
@@ -512,85 +559,159 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // lattice's centre lines, whose distances, offsets along and across the
 // mirrored edges and so weights are the same as the point's own: the
 // square root and the division of each edge serve four points.  Runs over
-// the edges begin .. end (multiples of four within the column stride) and
-// adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the weighted offsets
-// g (q - in[k]) of image k in X and Y.  `images` holds, for the images
-// across X, across Y and across both in this order, six columns each (the
-// layout of EDGE_START_X .. EDGE_MOVED_VECTOR_Y) with edge n's entries
-// describing the image of edge n, written so that the point's own u and w
-// give the image's proposal.  in[0] is the point and in[1..3] its images'
-// own base positions.
-inline void marginBlendMirroredKernel(const double* columns, const double* images, size_t stride, size_t begin,
-                                      size_t end, double epsilon, const double in[4][2], double sums[9]) {
-  auto at = [&](const double* base, int which) { return base + static_cast<size_t>(which) * stride; };
-  const double* startBaseX = at(columns, EDGE_START_BASE_X);
-  const double* startBaseY = at(columns, EDGE_START_BASE_Y);
-  const double* endBaseX = at(columns, EDGE_END_BASE_X);
-  const double* endBaseY = at(columns, EDGE_END_BASE_Y);
-  const double* directionX = at(columns, EDGE_DIRECTION_X);
-  const double* directionY = at(columns, EDGE_DIRECTION_Y);
-  const double* inverseLength = at(columns, EDGE_INVERSE_LENGTH);
-  const double* edgeWeight = at(columns, EDGE_WEIGHT);
-  // Proposal columns of the point (k = 0) and of each image: start x, y,
-  // moved normal x, y, moved vector x, y, `stride` apart.
-  const double* proposal[4] = {at(columns, EDGE_START_X), images, images + 6 * stride, images + 12 * stride};
-  const Vd px = broadcast(in[0][0]);
-  const Vd py = broadcast(in[0][1]);
-  const Vd one = broadcast(1.0);
+// the edges begin .. end of `blocks` (whole blocks, layout in
+// screen_grid.h) and adds to sums: [0] the weights, [1 + 2k], [2 + 2k] the
+// weighted offsets g (q - in[k]) of image k in X and Y.  in[0] is the point
+// and in[1..3] its images' own base positions.
+//
+// The distance to an edge is sqrt(w^2 + a^2), a the offset along the edge
+// past its nearer end (0 beside the edge): the edge-by-edge computation's
+// three cases in one formula.  The point is taken less the origin, and the
+// offsets along and across an edge come from its direction and the
+// block's offsets of its start (no difference of positions per edge).  The lanes add g q (q less the origin) and
+// the point's share in[k] g is taken off once at the end: one subtraction
+// fewer per edge and image.  The origin near the lattice keeps q small, so
+// that the sums lose no more to rounding than the differences q - in[k]
+// would, wherever the cage is.
+inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t end, double epsilon,
+                                     const double origin[2], const double in[4][2], double sums[9]) {
+  const Vd px = broadcast(in[0][0] - origin[0]);
+  const Vd py = broadcast(in[0][1] - origin[1]);
   const Vd zero = broadcast(0.0);
   const Vd eps = broadcast(epsilon);
   Vd sumWeight = zero;
   Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
      sumY3 = zero;
-  const Vd ix0 = broadcast(in[0][0]), iy0 = broadcast(in[0][1]), ix1 = broadcast(in[1][0]),
-           iy1 = broadcast(in[1][1]), ix2 = broadcast(in[2][0]), iy2 = broadcast(in[2][1]),
-           ix3 = broadcast(in[3][0]), iy3 = broadcast(in[3][1]);
-  auto accumulate = [&](const double* p, size_t n, Vd g, Vd u, Vd w, Vd ix, Vd iy, Vd& sx, Vd& sy)
-      KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd qx = mulAdd(loadu(p + 4 * stride + n), u, mulAdd(loadu(p + 2 * stride + n), w, loadu(p + n)));
-    const Vd qy = mulAdd(loadu(p + 5 * stride + n), u, mulAdd(loadu(p + 3 * stride + n), w, loadu(p + stride + n)));
-    sx = mulAdd(g, qx - ix, sx);
-    sy = mulAdd(g, qy - iy, sy);
+  // b: the first of four edges in a block; column c at b + 8 c.
+  auto column = [](const double* b, int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return loadu(b + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+  };
+  // `along`: the offset along the edge (the moved vector column is divided
+  // by the edge's length).
+  auto accumulate = [&](const double* b, int k, Vd g, Vd along, Vd w, Vd& sx, Vd& sy) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const int p = MIRROR_PROPOSALS + 6 * k;
+    const Vd qx = mulAdd(column(b, p + 4), along, mulAdd(column(b, p + 2), w, column(b, p)));
+    const Vd qy = mulAdd(column(b, p + 5), along, mulAdd(column(b, p + 3), w, column(b, p + 1)));
+    sx = mulAdd(g, qx, sx);
+    sy = mulAdd(g, qy, sy);
   };
   // The weight of four edges: their square roots and divisions take the
   // longest; two sets in flight at once keep the processor busy meanwhile.
   struct EdgeWeights {
-    Vd u, w, g;
+    Vd along, w, g;
   };
-  auto weightsAt = [&](size_t n) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd vx = px - loadu(startBaseX + n);
-    const Vd vy = py - loadu(startBaseY + n);
-    const Vd dx = loadu(directionX + n);
-    const Vd dy = loadu(directionY + n);
+  auto weightsAt = [&](const double* b) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd dx = column(b, MIRROR_DIRECTION_X);
+    const Vd dy = column(b, MIRROR_DIRECTION_Y);
     EdgeWeights e;
-    e.u = mulAdd(dx, vx, dy * vy) * loadu(inverseLength + n);
-    e.w = mulAdd(dy, vx, zero - dx * vy);
-    const Vd ex = px - loadu(endBaseX + n);
-    const Vd ey = py - loadu(endBaseY + n);
-    const Vd toEnd = mulAdd(ex, ex, ey * ey);
-    const Vd toStart = mulAdd(vx, vx, vy * vy);
-    const Vd squared = select(greater(e.u, one), toEnd, select(greater(zero, e.u), toStart, e.w * e.w));
-    const Vd t = sqrtv(squared) + eps;
-    e.g = loadu(edgeWeight + n) / (t * t);
+    e.along = mulAdd(dx, px, dy * py) - column(b, MIRROR_ALONG_OFFSET);
+    e.w = mulAdd(dy, px, zero - dx * py) - column(b, MIRROR_ACROSS_OFFSET);
+    const Vd length = column(b, MIRROR_LENGTH);
+    const Vd past = e.along - minv(maxv(e.along, zero), length);
+    const Vd t = sqrtv(mulAdd(past, past, e.w * e.w)) + eps;
+    e.g = column(b, MIRROR_WEIGHT) / (t * t);
     return e;
   };
-  auto accumulateAll = [&](size_t n, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
+  auto accumulateAll = [&](const double* b, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
     sumWeight = sumWeight + e.g;
-    accumulate(proposal[0], n, e.g, e.u, e.w, ix0, iy0, sumX0, sumY0);
-    accumulate(proposal[1], n, e.g, e.u, e.w, ix1, iy1, sumX1, sumY1);
-    accumulate(proposal[2], n, e.g, e.u, e.w, ix2, iy2, sumX2, sumY2);
-    accumulate(proposal[3], n, e.g, e.u, e.w, ix3, iy3, sumX3, sumY3);
+    accumulate(b, 0, e.g, e.along, e.w, sumX0, sumY0);
+    accumulate(b, 1, e.g, e.along, e.w, sumX1, sumY1);
+    accumulate(b, 2, e.g, e.along, e.w, sumX2, sumY2);
+    accumulate(b, 3, e.g, e.along, e.w, sumX3, sumY3);
   };
-  size_t n = begin;
-  for (; n + 8 <= end; n += 8) {
-    const EdgeWeights a = weightsAt(n);
-    const EdgeWeights b = weightsAt(n + 4);
-    accumulateAll(n, a);
-    accumulateAll(n + 4, b);
+  for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
+    const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
+    static_assert(MIRROR_BLOCK_EDGES == 8, "a block is two vectors");
+    const EdgeWeights a = weightsAt(block);
+    const EdgeWeights b = weightsAt(block + 4);
+    accumulateAll(block, a);
+    accumulateAll(block + 4, b);
   }
-  if (n < end) accumulateAll(n, weightsAt(n));
   const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
-  for (int k = 0; k < 9; ++k) sums[k] += laneSum(all[k]);
+  const double weight = laneSum(sumWeight);
+  sums[0] += weight;
+  for (int k = 1; k < 9; ++k) {
+    const int image = (k - 1) / 2, axis = (k - 1) % 2;
+    sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
+  }
+}
+
+// The groups one after the other (see addMirroredOuterEdgeBlend).
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double (*in)[4][2], double (*sums)[9],
+                                      size_t count) {
+  for (size_t g = 0; g < count; ++g) marginBlendMirroredGroup(blocks, begin, end, epsilon, origin, in[g], sums[g]);
+}
+
+// The cage between two keys, four points at a time: hermiteApply<3>
+// (hermite.h) operation for operation, with every product and sum rounded
+// on its own (no multiply-adds: `rounded` keeps a product from being fused
+// into the sum it feeds), so that the kernel gives the scalar step's results
+// bit for bit and a key made from them does not depend on the kernel.  A
+// set that cannot promise that (kSeparateRounding false) does no points.  p1, p2: the keys around the time; p0, p3 their outer
+// neighbours or null (made up by the same rules); weights: h00, h01, h10,
+// h11.  Four points are read as four rows of four doubles (the fourth the
+// next point's x), so a group needs one point after it; returns the points
+// done, the rest are the caller's.
+inline size_t interpolateKeysKernel(const double* p0, const double* p1, const double* p2, const double* p3,
+                                    size_t count, const double weights[4], double* out) {
+  if (!kSeparateRounding) return 0;
+  const Vd zero = broadcast(0.0);
+  const Vd one = broadcast(1.0);
+  const Vd two = broadcast(2.0);
+  const Vd three = broadcast(3.0);
+  const Vd h00 = broadcast(weights[0]), h01 = broadcast(weights[1]), h10 = broadcast(weights[2]),
+           h11 = broadcast(weights[3]);
+  auto gather = [](const double* at, Vd xyz[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    Vd a = loadu(at), b = loadu(at + 3), c = loadu(at + 6), d = loadu(at + 9);
+    transpose4(a, b, c, d);
+    xyz[0] = a;
+    xyz[1] = b;
+    xyz[2] = c;
+  };
+  auto distance = [](const Vd a[3], const Vd b[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd e0 = b[0] - a[0], e1 = b[1] - a[1], e2 = b[2] - a[2];
+    return sqrtv((rounded(e0 * e0) + rounded(e1 * e1)) + rounded(e2 * e2));
+  };
+  size_t i = 0;
+  for (; i + 5 <= count; i += 4) {
+    const size_t at = 3 * i;
+    Vd q[4][3];
+    gather(p1 + at, q[1]);
+    gather(p2 + at, q[2]);
+    if (p0 != nullptr) gather(p0 + at, q[0]);
+    if (p3 != nullptr) gather(p3 + at, q[3]);
+    for (int c = 0; c < 3; ++c) {
+      if (p0 == nullptr && p3 == nullptr) {
+        q[0][c] = rounded(two * q[1][c]) - q[2][c];
+        q[3][c] = rounded(two * q[2][c]) - q[1][c];
+      } else if (p0 == nullptr) {
+        q[0][c] = q[3][c] + rounded(three * (q[1][c] - q[2][c]));
+      } else if (p3 == nullptr) {
+        q[3][c] = q[0][c] + rounded(three * (q[2][c] - q[1][c]));
+      }
+    }
+    const Vd d = distance(q[1], q[2]);
+    const Vd d0 = distance(q[0], q[1]);
+    const Vd d3 = distance(q[2], q[3]);
+    const Vd has1 = both(notZero(d), notZero(d0));
+    const Vd has2 = both(notZero(d), notZero(d3));
+    // Guarded denominators: no lane divides by zero, even one thrown away.
+    const Vd over1 = select(has1, d0 + d, one);
+    const Vd over2 = select(has2, d + d3, one);
+    Vd result[4];
+    for (int c = 0; c < 3; ++c) {
+      const Vd t1 =
+          select(has1, (rounded((q[1][c] - q[0][c]) * d) + rounded((q[2][c] - q[1][c]) * d0)) / over1, zero);
+      const Vd t2 =
+          select(has2, (rounded((q[2][c] - q[1][c]) * d3) + rounded((q[3][c] - q[2][c]) * d)) / over2, zero);
+      result[c] = ((rounded(h00 * q[1][c]) + rounded(h01 * q[2][c])) + rounded(h10 * t1)) + rounded(h11 * t2);
+    }
+    result[3] = zero;
+    transpose4(result[0], result[1], result[2], result[3]);
+    for (int k = 0; k < 4; ++k) store3(out + at + 3 * static_cast<size_t>(k), result[k]);
+  }
+  return i;
 }
 
 // --- the interior of a Box lattice carried along by its surface -----------

@@ -47,6 +47,8 @@ inline Vd operator*(Vd a, Vd b) { return {vmulq_f64(a.lo, b.lo), vmulq_f64(a.hi,
 inline Vd operator/(Vd a, Vd b) { return {vdivq_f64(a.lo, b.lo), vdivq_f64(a.hi, b.hi)}; }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return {vfmaq_f64(c.lo, a.lo, b.lo), vfmaq_f64(c.hi, a.hi, b.hi)}; }
 inline Vd sqrtv(Vd a) { return {vsqrtq_f64(a.lo), vsqrtq_f64(a.hi)}; }
+inline Vd maxv(Vd a, Vd b) { return {vmaxq_f64(a.lo, b.lo), vmaxq_f64(a.hi, b.hi)}; }
+inline Vd minv(Vd a, Vd b) { return {vminq_f64(a.lo, b.lo), vminq_f64(a.hi, b.hi)}; }
 // "Greater than" is false for NaN, as with the scalar test.
 inline Vd greater(Vd a, Vd b) { return {maskBits(vcgtq_f64(a.lo, b.lo)), maskBits(vcgtq_f64(a.hi, b.hi))}; }
 inline double laneSum(Vd a) { return vaddvq_f64(vaddq_f64(a.lo, a.hi)); }
@@ -83,6 +85,11 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   d = r3;
 }
 
+// The compiler may fuse products into sums here, as it may in the scalar
+// code: kernels that must round every operation on its own leave the work
+// to the scalar code.
+constexpr bool kSeparateRounding = false;
+inline Vd rounded(Vd a) { return a; }
 #include "lattice/deform_kernel.inl"
 
 }  // namespace neon

@@ -45,6 +45,8 @@ inline Vd operator*(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] * b.
 inline Vd operator/(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] / b.v[n]; }); }
 inline Vd mulAdd(Vd a, Vd b, Vd c) { return a * b + c; }
 inline Vd sqrtv(Vd a) { return perLane([&](int n) { return std::sqrt(a.v[n]); }); }
+inline Vd maxv(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] > b.v[n] ? a.v[n] : b.v[n]; }); }
+inline Vd minv(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] < b.v[n] ? a.v[n] : b.v[n]; }); }
 inline Vd greater(Vd a, Vd b) { return perLane([&](int n) { return a.v[n] > b.v[n] ? 1.0 : 0.0; }); }
 inline double laneSum(Vd a) { return (a.v[0] + a.v[1]) + (a.v[2] + a.v[3]); }
 inline Vd notZero(Vd a) { return perLane([&](int n) { return a.v[n] != 0.0 ? 1.0 : 0.0; }); }
@@ -65,6 +67,11 @@ inline void transpose4(Vd& a, Vd& b, Vd& c, Vd& d) {
   d = perLane([&](int n) { return r[n].v[3]; });
 }
 
+// The compiler may fuse products into sums here, as it may in the scalar
+// code: kernels that must round every operation on its own leave the work
+// to the scalar code.
+constexpr bool kSeparateRounding = false;
+inline Vd rounded(Vd a) { return a; }
 #include "lattice/deform_kernel.inl"
 
 }  // namespace portable

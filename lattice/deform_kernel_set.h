@@ -45,8 +45,10 @@ struct DeformKernelSet {
   void (*buildBox)(DeformTable* table, const double* cage, int32_t sx, int32_t sy, int32_t sz);
   void (*buildWide)(DeformTable* table, const WidePoint* grid, uint32_t wideColumns, uint32_t wideRows);
   void (*marginBlend)(const double* columns, size_t edgeCount, double epsilon, const double in[2], double out[2]);
-  void (*marginBlendMirrored)(const double* columns, const double* images, size_t stride, size_t begin, size_t end,
-                              double epsilon, const double in[4][2], double sums[9]);
+  void (*marginBlendMirrored)(const double* blocks, size_t begin, size_t end, double epsilon, const double origin[2],
+                              const double (*in)[4][2], double (*sums)[9], size_t count);
+  size_t (*interpolateKeys)(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
+                            const double weights[4], double* out);
   void (*surfaceSums)(const double* surface, size_t surfaceCount, const double* inner, size_t stride, double pad,
                       double* sums);
 };
@@ -81,7 +83,7 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
     ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
-        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::surfaceSumsKernel                               \
+        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::interpolateKeysKernel, ns::surfaceSumsKernel     \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

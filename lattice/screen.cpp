@@ -148,9 +148,9 @@ size_t mirrorGroupCount(uint32_t columns, uint32_t rows, int32_t sx, int32_t sy,
 bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, size_t groups) {
   *cache = MarginBlendCache{};
   const size_t stride = outerEdgeColumnStride(edgeCount);
-  const size_t edgeDoubles = (OUTER_EDGE_COLUMN_COUNT + 18u) * stride;
-  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 9u * groups, sizeof(double)));
-  auto* indices = static_cast<size_t*>(calloc(8u * groups + 1u, sizeof(size_t)));
+  const size_t edgeDoubles = OUTER_EDGE_COLUMN_COUNT * stride + MIRROR_BLOCK_DOUBLES * mirrorBlockCount(edgeCount);
+  auto* block = static_cast<double*>(calloc(edgeDoubles + 4u * points + 17u * groups, sizeof(double)));
+  auto* indices = static_cast<size_t*>(calloc(9u * groups + 1u, sizeof(size_t)));
   if (block == nullptr || indices == nullptr) {
     free(block);
     free(indices);
@@ -161,7 +161,9 @@ bool allocMarginCache(MarginBlendCache* cache, size_t edgeCount, size_t points, 
   cache->bases = block + edgeDoubles;
   cache->moved = cache->bases + 2u * points;
   cache->groupSums = cache->moved + 2u * points;
+  cache->groupBases = cache->groupSums + 9u * groups;
   cache->groups = indices;
+  cache->pending = indices + 8u * groups;
   cache->edgeStride = stride;
   cache->pointCount = points;
   cache->groupCount = groups;
@@ -273,6 +275,7 @@ void setMovedEdgeFrames(LatticeData* lattice) {
     put(EDGE_DIRECTION_X, n, edge->direction[0]);
     put(EDGE_DIRECTION_Y, n, edge->direction[1]);
     put(EDGE_INVERSE_LENGTH, n, edge->length != 0.0 ? 1.0 / edge->length : 0.0);
+    put(EDGE_LENGTH, n, edge->length);
     put(EDGE_START_X, n, edge->start->x);
     put(EDGE_START_Y, n, edge->start->y);
     put(EDGE_MOVED_NORMAL_X, n, edge->movedNormal[0]);
@@ -327,30 +330,50 @@ bool allOuterEdgesHaveLength(const LatticeData* lattice) {
   return true;
 }
 
-// The mirrored edges' proposal data (addMirroredOuterEdgeBlend):
-// the image of edge n across X or Y is the mirrored edge walked the other
-// way (its end as the start, its moved vector negated); across both it is
-// the edge rotated half a turn, walked the same way.
-void buildMirroredEdges(LatticeData* lattice) {
+// The mirrored blend's blocks (screen_grid.h): each edge's base frame and
+// the proposal data of the edge and of its images, positions less
+// `origin`.  The image of edge n across X or Y is the mirrored edge walked
+// the other way (its end as the start, its moved vector negated); across
+// both it is the edge rotated half a turn, walked the same way.
+void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
   const int32_t sx = lattice->segments[0];
   const int32_t sy = lattice->segments[1];
   const size_t stride = lattice->marginCache.edgeStride;
-  double* images = lattice->marginCache.images;
+  const double* columns = lattice->outerEdgeColumns;
+  double* blocks = lattice->marginCache.images;
   const int32_t count = 2 * (sx + sy);
+  memset(blocks, 0, mirrorBlockCount(static_cast<size_t>(count)) * MIRROR_BLOCK_DOUBLES * sizeof(double));
   for (int32_t n = 0; n < count; ++n) {
+    const size_t edge = static_cast<size_t>(n);
+    double* at = blocks + edge / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES + edge % MIRROR_BLOCK_EDGES;
+    auto put = [&](int column, double value) { at[static_cast<size_t>(column) * MIRROR_BLOCK_EDGES] = value; };
+    auto column = [&](int which) { return columns[static_cast<size_t>(which) * stride + edge]; };
+    const double dx = column(EDGE_DIRECTION_X), dy = column(EDGE_DIRECTION_Y);
+    const double startX = column(EDGE_START_BASE_X) - origin[0], startY = column(EDGE_START_BASE_Y) - origin[1];
+    put(MIRROR_ALONG_OFFSET, dx * startX + dy * startY);
+    put(MIRROR_ACROSS_OFFSET, dy * startX - dx * startY);  // normal (dy, -dx)
+    put(MIRROR_DIRECTION_X, dx);
+    put(MIRROR_DIRECTION_Y, dy);
+    put(MIRROR_LENGTH, column(EDGE_LENGTH));
+    put(MIRROR_WEIGHT, column(EDGE_WEIGHT));
+    const double inverseLength = column(EDGE_INVERSE_LENGTH);
     int32_t i0, j0, i1, j1;
     outerEdgeStart(sx, sy, n, &i0, &j0);
     outerEdgeStart(sx, sy, n + 1, &i1, &j1);
-    const int32_t mirrored[3] = {outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
+    const int32_t mirrored[4] = {n, outerEdgeStartingAt(sx, sy, sx - i1, j1), outerEdgeStartingAt(sx, sy, i1, sy - j1),
                                  outerEdgeStartingAt(sx, sy, sx - i0, sy - j0)};
-    for (int k = 0; k < 3; ++k) {
-      const MeshOuterEdge* edge = lattice->outerEdges + mirrored[k];
-      const bool reversed = k < 2;
-      const WidePoint* start = reversed ? edge->end : edge->start;
+    for (int k = 0; k < 4; ++k) {
+      const MeshOuterEdge* image = lattice->outerEdges + mirrored[k];
+      const bool reversed = k == 1 || k == 2;
+      const WidePoint* start = reversed ? image->end : image->start;
       const double sign = reversed ? -1.0 : 1.0;
-      const double values[6] = {start->x, start->y, edge->movedNormal[0], edge->movedNormal[1],
-                                sign * edge->movedVector[0], sign * edge->movedVector[1]};
-      for (int c = 0; c < 6; ++c) images[static_cast<size_t>(6 * k + c) * stride + static_cast<size_t>(n)] = values[c];
+      const double values[6] = {start->x - origin[0],
+                                start->y - origin[1],
+                                image->movedNormal[0],
+                                image->movedNormal[1],
+                                sign * image->movedVector[0] * inverseLength,
+                                sign * image->movedVector[1] * inverseLength};
+      for (int c = 0; c < 6; ++c) put(MIRROR_PROPOSALS + 6 * k + c, values[c]);
     }
   }
 }
@@ -379,9 +402,37 @@ size_t marginSlot(const LatticeData* lattice, uint32_t column, uint32_t row) {
   return below + (sy + 1u) * 2u * left + (row - (bottom + 2u + sy)) * across + (column - 1u);
 }
 
-// Edges per part of the mirrored blend: the columns of 128 edges (31
+// Lists the groups of mirror images in the margins (cache->groups), in the
+// order mirrorGroupCount counts them.
+void listMirrorGroups(LatticeData* lattice) {
+  const uint32_t left = static_cast<uint32_t>(lattice->leftSpanCount);
+  const uint32_t bottom = static_cast<uint32_t>(lattice->bottomSpanCount);
+  const uint32_t sx = static_cast<uint32_t>(lattice->segments[0]);
+  const uint32_t sy = static_cast<uint32_t>(lattice->segments[1]);
+  const uint32_t lastColumn = lattice->wideColumns + 2u;  // the ring's; the mirror of column c is lastColumn - c
+  const uint32_t lastRow = lattice->wideRows + 2u;
+  const size_t stride = wideStride(lattice);
+  size_t* group = lattice->marginCache.groups;
+  for (uint32_t row = 1; 2u * row <= lastRow; ++row) {
+    const bool marginRow = row <= bottom || row > bottom + 1u + sy;
+    for (uint32_t column = 1; 2u * column <= lastColumn; ++column) {
+      if (!marginRow && column > left && column <= left + 1u + sx) continue;
+      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
+      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
+      for (int k = 0; k < 4; ++k) {
+        group[k] = rows[k] * stride + columns[k];
+        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
+      }
+      group += 8;
+    }
+  }
+  assert(group == lattice->marginCache.groups + 8 * lattice->marginCache.groupCount);
+}
+
+// Edges per part of the mirrored blend: the blocks of 128 edges (31
 // doubles each) fill most of a 32 KiB first-level data cache.
 constexpr size_t kEdgesPerPart = 128;
+static_assert(kEdgesPerPart % MIRROR_BLOCK_EDGES == 0, "parts are whole blocks");
 
 // The margins: the bottom and top margin rows across every column but the
 // ring, and the left and right margin columns along the lattice rows.  A
@@ -404,7 +455,6 @@ void blendMargins(LatticeData* lattice) {
     cache->kernel = getDeformKernel();
   }
   const bool mirrored = cache->symmetric != 0 && allOuterEdgesHaveLength(lattice);
-  size_t pending = 0;  // groups of mirror images to blend
   auto isMargin = [&](uint32_t column, uint32_t row) {
     return row <= bottom || row > bottom + 1u + sy || column <= left || column > left + 1u + sx;
   };
@@ -423,11 +473,11 @@ void blendMargins(LatticeData* lattice) {
     wp->x = cache->moved[2 * at];
     wp->y = cache->moved[2 * at + 1];
   };
-  const size_t stride = wideStride(lattice);
-  for (uint32_t row = 1; row < lastRow; ++row) {
-    for (uint32_t column = 1; column < lastColumn; ++column) {
-      if (!isMargin(column, row)) continue;
-      if (!mirrored) {
+  if (!mirrored) {
+    const size_t stride = wideStride(lattice);
+    for (uint32_t row = 1; row < lastRow; ++row) {
+      for (uint32_t column = 1; column < lastColumn; ++column) {
+        if (!isMargin(column, row)) continue;
         const size_t at = marginSlot(lattice, column, row);
         WidePoint* wp = lattice->wideGrid + row * stride + column;
         if (isKept(at, wp)) {
@@ -438,26 +488,22 @@ void blendMargins(LatticeData* lattice) {
         double moved[2];
         blendWithOuterEdgeColumns(lattice->outerEdgeColumns, edgeCount, lattice->screenEpsilon, base, moved);
         keep(at, wp, moved);
-        continue;
       }
-      // The point of each group of mirror images nearest the bottom left
-      // stands for the group.
-      if (2u * column > lastColumn || 2u * row > lastRow) continue;
-      // Wide point indices of the point and its images, then their slots.
-      size_t* group = cache->groups + 8 * pending;
-      const uint32_t columns[4] = {column, lastColumn - column, column, lastColumn - column};
-      const uint32_t rows[4] = {row, row, lastRow - row, lastRow - row};
-      for (int k = 0; k < 4; ++k) {
-        group[k] = rows[k] * stride + columns[k];
-        group[4 + k] = marginSlot(lattice, columns[k], rows[k]);
-      }
-      bool allKept = true;
-      for (int k = 0; k < 4; ++k) allKept = allKept && isKept(group[4 + k], lattice->wideGrid + group[k]);
-      if (allKept) {
-        for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
-      } else {
-        ++pending;
-      }
+    }
+    cache->valid = 1;
+    return;
+  }
+  // Groups of mirror images (listed at the layout), each blended whole
+  // unless all its points take kept results.
+  size_t pending = 0;  // groups of mirror images to blend, listed in cache->pending
+  for (size_t g = 0; g < cache->groupCount; ++g) {
+    const size_t* group = cache->groups + 8 * g;
+    bool allKept = sameEdges;
+    for (int k = 0; k < 4 && allKept; ++k) allKept = isKept(group[4 + k], lattice->wideGrid + group[k]);
+    if (allKept) {
+      for (int k = 0; k < 4; ++k) takeKept(group[4 + k], lattice->wideGrid + group[k]);
+    } else {
+      cache->pending[pending++] = g;
     }
   }
   if (pending == 0) {
@@ -467,30 +513,33 @@ void blendMargins(LatticeData* lattice) {
   assert(pending <= cache->groupCount);
   // The groups that changed, the edges a part at a time, so that each part
   // stays in the processor's nearest cache while every group goes through it.
-  buildMirroredEdges(lattice);
+  // The lattice's base centre as the origin of the proposals.
+  const WidePoint* first = wideLatticePoint(lattice, 0, 0);
+  const WidePoint* last = wideLatticePoint(lattice, static_cast<int32_t>(sx), static_cast<int32_t>(sy));
+  const double origin[2] = {0.5 * (first->baseX + last->baseX), 0.5 * (first->baseY + last->baseY)};
+  buildMirroredEdges(lattice, origin);
   double* sums = cache->groupSums;
   memset(sums, 0, 9 * pending * sizeof(double));
-  auto inputsOf = [&](const size_t* group, double in[4][2]) {
+  // The base positions of each pending group's points side by side: the
+  // parts below read them once per part.
+  auto* bases = reinterpret_cast<double(*)[4][2]>(cache->groupBases);
+  for (size_t g = 0; g < pending; ++g) {
+    const size_t* group = cache->groups + 8 * cache->pending[g];
     for (int k = 0; k < 4; ++k) {
-      in[k][0] = lattice->wideGrid[group[k]].baseX;
-      in[k][1] = lattice->wideGrid[group[k]].baseY;
-    }
-  };
-  const size_t edgeStride = cache->edgeStride;
-  for (size_t begin = 0; begin < edgeStride; begin += kEdgesPerPart) {
-    const size_t end = begin + kEdgesPerPart < edgeStride ? begin + kEdgesPerPart : edgeStride;
-    for (size_t g = 0; g < pending; ++g) {
-      double in[4][2];
-      inputsOf(cache->groups + 8 * g, in);
-      addMirroredOuterEdgeBlend(lattice->outerEdgeColumns, cache->images, edgeStride, begin, end,
-                                lattice->screenEpsilon, in, sums + 9 * g);
+      bases[g][k][0] = lattice->wideGrid[group[k]].baseX;
+      bases[g][k][1] = lattice->wideGrid[group[k]].baseY;
     }
   }
+  const size_t blockEdges = mirrorBlockCount(edgeCount) * MIRROR_BLOCK_EDGES;
+  for (size_t begin = 0; begin < blockEdges; begin += kEdgesPerPart) {
+    const size_t end = begin + kEdgesPerPart < blockEdges ? begin + kEdgesPerPart : blockEdges;
+    addMirroredOuterEdgeBlend(cache->images, begin, end, lattice->screenEpsilon, origin, bases,
+                              reinterpret_cast<double(*)[9]>(sums), pending);
+  }
   for (size_t g = 0; g < pending; ++g) {
-    const size_t* group = cache->groups + 8 * g;
+    const size_t* group = cache->groups + 8 * cache->pending[g];
     const double* sum = sums + 9 * g;
-    double in[4][2];
-    inputsOf(group, in);
+    const double(&in)[4][2] = bases[g];
     // An image on a centre line is the point itself (or another image).
     const bool distinct[4] = {true, group[1] != group[0], group[2] != group[0],
                               group[3] != group[1] && group[3] != group[2]};
@@ -633,6 +682,7 @@ int initPointPositionsForScreenLattice(LatticeData* lattice, int rebuild) {
 
   layOutRestPositions(lattice);
   lattice->marginCache.symmetric = isRestLayoutSymmetric(lattice) ? 1 : 0;
+  listMirrorGroups(lattice);
   chainOuterEdges(lattice);
   setRestEdgeFrames(lattice);
   setIdentityFarTransform(lattice);

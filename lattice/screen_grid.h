@@ -57,6 +57,7 @@ enum {
   EDGE_END_BASE_X, EDGE_END_BASE_Y,     /* base position of the end */
   EDGE_DIRECTION_X, EDGE_DIRECTION_Y,   /* unit base direction */
   EDGE_INVERSE_LENGTH,                  /* 1 / base length; 0 for length 0 */
+  EDGE_LENGTH,                          /* base length */
   EDGE_START_X, EDGE_START_Y,           /* displaced position of the start */
   EDGE_MOVED_NORMAL_X, EDGE_MOVED_NORMAL_Y,
   EDGE_MOVED_VECTOR_X, EDGE_MOVED_VECTOR_Y,
@@ -74,6 +75,40 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
   return stride % 64u == 0 ? stride + 4u : stride;
 }
 
+/* The mirrored margin blend (addMirroredOuterEdgeBlend in deform_kernel.h)
+ * reads its edges in blocks of MIRROR_BLOCK_EDGES: for each block the
+ * MIRROR_COLUMN_COUNT columns below, MIRROR_BLOCK_EDGES doubles each, one
+ * after the other (MIRROR_BLOCK_DOUBLES doubles a block), edge n at entry
+ * n % MIRROR_BLOCK_EDGES of block n / MIRROR_BLOCK_EDGES.  Everything the
+ * blend reads for a block then lies at fixed offsets from one address, and
+ * the edges past the last are padding: all 0, weight 0.
+ *   MIRROR_ALONG_OFFSET, MIRROR_ACROSS_OFFSET  direction . s and normal . s,
+ *       s the base position of the edge's start less the blend's origin:
+ *       a position p (less the origin) lies direction . p minus the first
+ *       along the edge from its start and normal . p minus the second
+ *       across it;
+ *   MIRROR_DIRECTION_X .. MIRROR_WEIGHT  as the EDGE_ columns of the same
+ *       names;
+ *   MIRROR_PROPOSALS + 6 k + c, k = 0 .. 3  the proposal data of the edge
+ *       (k = 0) and of its mirror images across X, across Y and across
+ *       both (k = 1, 2, 3): c = 0, 1 the start (displaced, less the blend's
+ *       origin), 2, 3 the moved normal, 4, 5 the moved vector divided by
+ *       the edge's own base length (so that it goes with the offset along
+ *       the edge rather than with u). */
+enum {
+  MIRROR_ALONG_OFFSET, MIRROR_ACROSS_OFFSET,
+  MIRROR_DIRECTION_X, MIRROR_DIRECTION_Y,
+  MIRROR_LENGTH,
+  MIRROR_WEIGHT,
+  MIRROR_PROPOSALS,
+  MIRROR_COLUMN_COUNT = MIRROR_PROPOSALS + 24,
+  MIRROR_BLOCK_EDGES = 8,
+  MIRROR_BLOCK_DOUBLES = MIRROR_COLUMN_COUNT * MIRROR_BLOCK_EDGES
+};
+
+/* Blocks of the mirrored blend for `edgeCount` edges. */
+inline size_t mirrorBlockCount(size_t edgeCount) { return (edgeCount + MIRROR_BLOCK_EDGES - 1) / MIRROR_BLOCK_EDGES; }
+
 /* The margin blend's working storage.
  *
  * The blend costs margin points x border edges.  Two things cut it, and
@@ -88,13 +123,14 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  *     lattice, reuses the kept results: the inputs are compared bit for
  *     bit, so a reused result is exactly the one the blend would give.
  * Allocated with the widened grid (two blocks: `columns` starts the one of
- * doubles, `groups` is the other) and freed with it; its size is linear in
- * the grid's and never grows across updates.
+ * doubles, `groups` the other, `pending` within it) and freed with it; its
+ * size is linear in the grid's and never grows across updates.
  *   columns    OUTER_EDGE_COLUMN_COUNT x edgeStride doubles: the edge data
  *              (layout above) the kept results were blended from;
- *   images     3 x 6 x edgeStride: per mirror image (across X, across Y,
- *              across both) the columns EDGE_START_X .. EDGE_MOVED_VECTOR_Y
- *              of the mirrored edges (deform_kernel.h), rebuilt per blend;
+ *   images     mirrorBlockCount(edge count) x MIRROR_BLOCK_DOUBLES: the
+ *              edges' frames and the proposal data of the edges and their
+ *              mirror images in blocks (layout above), the starts taken
+ *              relative to the lattice's base centre, rebuilt per blend;
  *   bases      2 x pointCount: the base position each kept result was
  *              blended from, per margin point in the order of the update's
  *              walk (bottom margin rows, the margin columns of each lattice
@@ -102,8 +138,14 @@ inline size_t outerEdgeColumnStride(size_t edgeCount) {
  *   moved      2 x pointCount: the kept result of each;
  *   groupSums  9 x groupCount: a blend's running sums per group of mirror
  *              images (deform_kernel.h), working storage of one update;
- *   groups     8 x groupCount: the wide point indices of each group being
- *              blended (the point and its images), then their margin places;
+ *   groupBases 8 x groupCount: the base positions of the points of each
+ *              group blended (the point, then its images; x, y each),
+ *              working storage of one update;
+ *   groups     8 x groupCount: the wide point indices of each group (the
+ *              point and its images), then their margin places; listed at
+ *              the layout;
+ *   pending    groupCount: the groups (indices into groups) an update
+ *              blends, working storage of one update;
  *   groupCount groups of mirror images in the margins (one per margin point
  *              nearest the bottom left of its images);
  *   pointCount the margin points: (wideColumns + 1) (wideRows + 1) minus
@@ -118,7 +160,9 @@ typedef struct MarginBlendCache {
   double* bases;
   double* moved;
   double* groupSums;
+  double* groupBases;
   size_t* groups;
+  size_t* pending;
   size_t edgeStride;
   size_t pointCount;
   size_t groupCount;

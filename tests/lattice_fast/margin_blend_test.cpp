@@ -5,8 +5,10 @@
 // moving borders, kept results after changes of the rest grid, its size
 // and segments, and layouts that are not mirror symmetric.
 
+#include <array>
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "fast_fixture.h"
 #include "lattice/cage_key.h"
@@ -17,8 +19,9 @@ namespace {
 
 // A Screen lattice with keys at 0 s and 1 s, each a different bend of the
 // rest grid with some jitter, so that between them the border, the corners
-// and with them the fitted scales change with time.
-LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt19937& rng) {
+// and with them the fitted scales change with time; both carried `away`
+// lattice sizes along the diagonal.
+LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt19937& rng, double away = 0.0) {
   auto l = makeScreen(sx, sy, x, y);
   if (l == nullptr) return l;
   std::uniform_real_distribution<double> unit(-1.0, 1.0);
@@ -29,9 +32,9 @@ LatticePtr animatedScreen(int32_t sx, int32_t sy, double x, double y, std::mt199
     for (int32_t n = 0; n < l->pointCount; ++n) {
       const double* rest = l->restPoints + 3 * n;
       key->points[3 * n] = rest[0] * (1.0 + a) + b * y * std::sin(rest[1] / y * 3.0) +
-                           0.3 * l->segmentStep[0] * unit(rng);
+                           0.3 * l->segmentStep[0] * unit(rng) + away * x;
       key->points[3 * n + 1] = rest[1] * (1.0 - b) + a * x * std::cos(rest[0] / x * 2.0) +
-                               0.3 * l->segmentStep[1] * unit(rng);
+                               0.3 * l->segmentStep[1] * unit(rng) + away * x;
     }
   }
   return l;
@@ -98,6 +101,62 @@ TEST(MarginBlend, MatchesTheEdgeByEdgeBlendWhileTheBorderMoves) {
       expectBlendAt(l.get(), 0.8, "border and scales moved");
       expectBlendAt(l.get(), 0.3, "back");
       EXPECT_EQ(displacedGrid(l.get()), first);
+    });
+  }
+}
+
+// A cage carried far from where its rest grid lies: the margins follow it,
+// and their blend must stay as close to the edge-by-edge one as near home.
+TEST(MarginBlend, StaysWithinToleranceOnACageCarriedFarAway) {
+  std::mt19937 rng(11);
+  auto l = animatedScreen(64, 64, 3.0, 3.0, rng, 2000.0);
+  ASSERT_NE(l, nullptr);
+  forEachKernel([&](int) {
+    expectBlendAt(l.get(), 0.3, "far away");
+    expectBlendAt(l.get(), 0.8, "far away, moved");
+  });
+}
+
+// The blend of one position at a time (what a layout that is not mirror
+// symmetric runs) for positions anywhere: on an edge and on a corner (at
+// distance 0, where a weight is 1 / epsilon^2), just past an edge's end,
+// inside the lattice and far out, over edge counts that fill no whole
+// vector (10, 18, 22 edges) and one that does (16).
+TEST(MarginBlend, OnePositionAtATimeMatchesTheEdgeByEdgeBlendAnywhere) {
+  std::mt19937 rng(13);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  struct Shape {
+    int32_t sx, sy;
+    double x, y;
+  };
+  for (const Shape& s : {Shape{3, 2, 1.5, 1.0}, Shape{7, 2, 3.5, 0.5}, Shape{6, 5, 3.0, 2.5}, Shape{4, 4, 2.0, 2.0}}) {
+    SCOPED_TRACE(testing::Message() << s.sx << " x " << s.sy);
+    auto l = animatedScreen(s.sx, s.sy, s.x, s.y, rng);
+    ASSERT_NE(l, nullptr);
+    setEvaluatedCageOtherPosAtTime(l.get(), 0.6);
+    const size_t edges = 2u * static_cast<size_t>(s.sx + s.sy);
+    std::vector<std::array<double, 2>> positions;
+    for (const MeshOuterEdge* e = l->outerEdgeList; e != nullptr; e = e->next) {
+      const double sx = e->start->baseX, sy = e->start->baseY, ex = e->end->baseX, ey = e->end->baseY;
+      positions.push_back({sx, sy});                                     // a corner of the border
+      positions.push_back({0.5 * (sx + ex), 0.5 * (sy + ey)});           // on the edge
+      positions.push_back({ex + 1e-9 * (ex - sx), ey + 1e-9 * (ey - sy)});  // a hair past its end
+    }
+    for (int n = 0; n < 40; ++n) {
+      const double spread = n < 20 ? 0.5 : 3.0;  // inside and near, then far out
+      positions.push_back({l->restMin[0] + s.x * (0.5 + spread * unit(rng)),
+                           l->restMin[1] + s.y * (0.5 + spread * unit(rng))});
+    }
+    forEachKernel([&](int) {
+      double largest = 0.0;
+      for (const auto& p : positions) {
+        double expected[2], fast[2];
+        getEvalPointDisplacedWithOuterEdges(l.get(), p.data(), expected);
+        blendWithOuterEdgeColumns(l->outerEdgeColumns, edges, l->screenEpsilon, p.data(), fast);
+        const double d = std::fmax(std::fabs(fast[0] - expected[0]), std::fabs(fast[1] - expected[1]));
+        largest = std::isnan(d) ? HUGE_VAL : std::fmax(largest, d);
+      }
+      EXPECT_LE(largest / largestSize(l.get()), kFastTolerance);
     });
   }
 }
