@@ -174,6 +174,11 @@ inline Vd rounded(Vd a) {
 #include "lattice/deform_kernel.inl"
 
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
 
 // --- AVX-512: eight doubles per vector, for the Screen update and the
 // relaxation ---------------------------------------------------------------
