@@ -452,21 +452,10 @@ std::string screenName(ScreenVariant v, Region r) {
   return std::string(kScreenVariantNames[v]) + "/" + kRegionNames[r];
 }
 
-// Collects every repetition and prints medians and ratios after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Collects every repetition (MedianReporter) and prints medians and
+// ratios after the run.
+class RatioReporter : public MedianReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      // Process CPU time, not wall time: on a machine shared with other
-      // work the wall clock also counts the time this process waited for
-      // a core, which says nothing about the code.
-      const double ns = run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      samples_[run.run_name.function_name].push_back(ns);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nBox lattices, median CPU ns/point (%d points):\n", kPointCount);
@@ -520,15 +509,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  double median(const std::string& name) const {
-    auto found = samples_.find(name);
-    if (found == samples_.end() || found->second.empty()) return 0.0;
-    std::vector<double> s = found->second;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-  }
-
-  std::map<std::string, std::vector<double>> samples_;
+  // Median CPU time in nanoseconds per iteration; 0 for a benchmark that did
+  // not run.
+  double median(const std::string& name) const { return MedianReporter::median(name) * 1000.0; }
 };
 
 }  // namespace

@@ -39,15 +39,22 @@ struct PatchFrame {
   double n[3], base[3], t1[3], t2[3];
 };
 
-void makePatchFrame(const double* v, const double* const* ring, int32_t count, const double n[3], PatchFrame* f) {
+// The frame of V's patch at the press shape (startPosition and rest
+// normals) or at the present one (world and present normals).
+void makePatchFrame(const MeshPoint* vertex, bool atStart, PatchFrame* f) {
+  auto at = [atStart](const MeshPoint* p) { return atStart ? p->startPosition : p->world; };
+  const double* v = at(vertex);
+  const int32_t count = vertex->ringCount;
+  double n[3];
+  pointNormal(vertex, atStart, n);
   double centre[3] = {0.0, 0.0, 0.0};
-  for (int32_t k = 0; k < count; ++k) addScaledV3(centre, 1.0, ring[k], centre);
+  for (int32_t k = 0; k < count; ++k) addScaledV3(centre, 1.0, at(vertex->ring[k]), centre);
   for (int a = 0; a < 3; ++a) centre[a] /= count;
   copyV3(n, f->n);
   double d[3];
   subV3(centre, v, d);
   addScaledV3(v, dotV3(d, n), n, f->base);
-  subV3(ring[0], f->base, d);
+  subV3(at(vertex->ring[0]), f->base, d);
   crossV3(n, d, f->t1);
   normalize3D(f->t1);
   crossV3(f->t1, n, f->t2);
@@ -83,15 +90,10 @@ struct PatchRest {
 };
 
 void makePatchRest(const MeshPoint* v, PatchRest* r) {
-  const int32_t n = v->ringCount;
-  const double* restRing[MESH_MAX_RING];
-  for (int32_t k = 0; k < n; ++k) restRing[k] = v->ring[k]->startPosition;
-  double nr[3];
-  pointNormal(v, true, nr);
   PatchFrame rest;
-  makePatchFrame(v->startPosition, restRing, n, nr, &rest);
-  for (int32_t k = 0; k < n; ++k) {
-    frameCoordinates(rest, restRing[k], &r->a[k], &r->b[k], &r->h[k]);
+  makePatchFrame(v, true, &rest);
+  for (int32_t k = 0; k < v->ringCount; ++k) {
+    frameCoordinates(rest, v->ring[k]->startPosition, &r->a[k], &r->b[k], &r->h[k]);
     r->distance[k] = sqrt(r->a[k] * r->a[k] + r->b[k] * r->b[k]) + kRestDistancePad;
     r->weight[k] = 1.0 / r->distance[k];
     const double in[2] = {r->a[k], r->b[k]};
@@ -153,17 +155,13 @@ class TurnSum {
 
 void relaxPatch(MeshPoint* v, const PatchRest& r) {
   const int32_t n = v->ringCount;
-  const double* nowRing[MESH_MAX_RING];
-  for (int32_t k = 0; k < n; ++k) nowRing[k] = v->ring[k]->world;
-  double nc[3];
-  pointNormal(v, false, nc);
   PatchFrame now;
-  makePatchFrame(v->world, nowRing, n, nc, &now);
+  makePatchFrame(v, false, &now);
 
   TurnSum turns;
   for (int32_t k = 1; k < n; ++k) {  // the frames are built on ring point 0
     double ca, cb, ch;
-    frameCoordinates(now, nowRing[k], &ca, &cb, &ch);
+    frameCoordinates(now, v->ring[k]->world, &ca, &cb, &ch);
     turns.add(r.direction[k], ca, cb);
   }
   const double turn = turns.sum() / n;
