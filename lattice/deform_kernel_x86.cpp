@@ -1,7 +1,9 @@
 // The x86-64 kernels: SSE2, which every x86-64 processor has, AVX2 with
-// FMA, and AVX-512 (for the relaxation's interior sums alone) for the
-// processors that have them (deform_kernel.cpp checks at run time).  Both are deform_kernel.inl over a vector type of their own;
-// the operations' contract is listed there.  The file is empty for every
+// FMA, and AVX-512 (the AVX2 set with its own margin blend, key
+// interpolation and relaxation sums) for the processors that have them
+// (deform_kernel.cpp checks at run time).  SSE2 and AVX2 are
+// deform_kernel.inl over a vector type of their own; the operations'
+// contract is listed there.  The file is empty for every
 // other processor (see deform_kernel_set.h).
 //
 // Every header is included before the AVX2 region: a header's inline
@@ -313,56 +315,110 @@ inline void addGroupSums(const GroupSums& lanes, const double origin[2], const d
   }
 }
 
+// The weights of a pair of groups for one block: g, g w and g a of the
+// first group, then of the second, a vector each (48 doubles).
+constexpr size_t kPairWeightDoubles = 6 * MIRROR_BLOCK_EDGES;
+// Blocks of a stretch of edges: the pair's weights for a stretch (6 KiB
+// each, two of them) and the stretch's blocks stay in the nearest cache.
+constexpr size_t kStretchBlocks = 16;
+
+KERNEL_ALWAYS_INLINE void storePairWeights(const double* block, __m512d pxA, __m512d pyA, __m512d pxB, __m512d pyB,
+                                           __m512d eps, double* out) {
+  const EdgeWeights eA = mirroredEdgeWeights(block, pxA, pyA, eps);
+  _mm512_storeu_pd(out, eA.g);
+  _mm512_storeu_pd(out + 8, _mm512_mul_pd(eA.g, eA.w));
+  _mm512_storeu_pd(out + 16, _mm512_mul_pd(eA.g, eA.u));
+  const EdgeWeights eB = mirroredEdgeWeights(block, pxB, pyB, eps);
+  _mm512_storeu_pd(out + 24, eB.g);
+  _mm512_storeu_pd(out + 32, _mm512_mul_pd(eB.g, eB.w));
+  _mm512_storeu_pd(out + 40, _mm512_mul_pd(eB.g, eB.u));
+}
+
 // addMirroredOuterEdgeBlend a block of eight edges at a time.  Per image
 // the sum of g q is gathered as sum g S + sum (g w) MN + sum (g a) MV' (S the
 // start, MN the moved normal, MV' the moved vector over the edge's length,
 // a the offset along the edge), g w and g a formed once per edge and shared
-// by the four images.  Groups go two at a time: each
-// column of a block is read once and meets both groups in one multiply-add
-// each, which halves the loads, otherwise the limit; a last group alone
-// runs with itself, its second sums thrown away.
+// by the four images.  Groups go two at a time: each column of a block is
+// read once and meets both groups in one multiply-add each; a last group
+// alone runs with itself, its second sums thrown away.
+//
+// The weights take a square root and a division, long in coming and served
+// by a unit of their own, while the sums are multiply-adds.  So the
+// weights of the next pair of groups are worked out, and set aside, in the
+// same loop that sums the present pair with the weights set aside the
+// round before: the two chains never wait for each other, and the square
+// roots run beside the multiply-adds.  Every sum still adds the same terms
+// in the same order.
 inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
                                       const double origin[2], const double (*in)[4][2], double (*sums)[9],
                                       size_t count) {
   static_assert(MIRROR_BLOCK_EDGES == 8, "a block is one vector");
+  if (count == 0) return;
   const __m512d eps = _mm512_set1_pd(epsilon);
-  for (size_t g = 0; g < count; g += 2) {
-    const size_t second = g + 1 < count ? g + 1 : g;
-    const __m512d pxA = _mm512_set1_pd(in[g][0][0] - origin[0]), pyA = _mm512_set1_pd(in[g][0][1] - origin[1]);
-    const __m512d pxB = _mm512_set1_pd(in[second][0][0] - origin[0]);
-    const __m512d pyB = _mm512_set1_pd(in[second][0][1] - origin[1]);
-    GroupSums a, b;
-    for (int k = 0; k < 9; ++k) a.s[k] = b.s[k] = _mm512_setzero_pd();
-    for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
-      const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
-      auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
-        return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
-      };
-      const EdgeWeights eA = mirroredEdgeWeights(block, pxA, pyA, eps);
-      const EdgeWeights eB = mirroredEdgeWeights(block, pxB, pyB, eps);
-      const __m512d gA = eA.g, gwA = _mm512_mul_pd(eA.g, eA.w), guA = _mm512_mul_pd(eA.g, eA.u);
-      const __m512d gB = eB.g, gwB = _mm512_mul_pd(eB.g, eB.w), guB = _mm512_mul_pd(eB.g, eB.u);
-      a.s[0] = _mm512_add_pd(a.s[0], gA);
-      b.s[0] = _mm512_add_pd(b.s[0], gB);
-      for (int k = 0; k < 4; ++k) {
-        const int p = MIRROR_PROPOSALS + 6 * k;
-        for (int axis = 0; axis < 2; ++axis) {
-          __m512d& sa = a.s[1 + 2 * k + axis];
-          __m512d& sb = b.s[1 + 2 * k + axis];
-          const __m512d start = column(p + axis);
-          sa = _mm512_fmadd_pd(gA, start, sa);
-          sb = _mm512_fmadd_pd(gB, start, sb);
-          const __m512d normal = column(p + 2 + axis);
-          sa = _mm512_fmadd_pd(gwA, normal, sa);
-          sb = _mm512_fmadd_pd(gwB, normal, sb);
-          const __m512d vector = column(p + 4 + axis);
-          sa = _mm512_fmadd_pd(guA, vector, sa);
-          sb = _mm512_fmadd_pd(guB, vector, sb);
+  // The two rounds' weights, each on a 64-byte boundary (a vector a cache
+  // line).  Aligned by hand: some compilers for Windows do not align the
+  // stack beyond 16 bytes, whatever a declaration asks.
+  double space[2 * kStretchBlocks * kPairWeightDoubles + MIRROR_BLOCK_EDGES];
+  const uintptr_t spaceAt = reinterpret_cast<uintptr_t>(space);
+  double* const aligned = space + ((64u - spaceAt % 64u) % 64u) / sizeof(double);
+  double* const weights[2] = {aligned, aligned + kStretchBlocks * kPairWeightDoubles};
+  auto pairPoint = [&](size_t g, int axis) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return _mm512_set1_pd(in[g][0][axis] - origin[axis]);
+  };
+  for (size_t from = begin; from < end; from += kStretchBlocks * MIRROR_BLOCK_EDGES) {
+    const size_t stretchEnd = end - from < kStretchBlocks * MIRROR_BLOCK_EDGES ? end : from + kStretchBlocks * MIRROR_BLOCK_EDGES;
+    const double* first = blocks + from / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
+    const size_t blockCount = (stretchEnd - from) / MIRROR_BLOCK_EDGES;
+    auto weighPair = [&](size_t g, double* out) KERNEL_ALWAYS_INLINE_LAMBDA {
+      const size_t second = g + 1 < count ? g + 1 : g;
+      const __m512d pxA = pairPoint(g, 0), pyA = pairPoint(g, 1);
+      const __m512d pxB = pairPoint(second, 0), pyB = pairPoint(second, 1);
+      for (size_t i = 0; i < blockCount; ++i) {
+        storePairWeights(first + i * MIRROR_BLOCK_DOUBLES, pxA, pyA, pxB, pyB, eps, out + i * kPairWeightDoubles);
+      }
+    };
+    weighPair(0, weights[0]);
+    for (size_t g = 0, round = 0; g < count; g += 2, ++round) {
+      const size_t second = g + 1 < count ? g + 1 : g;
+      const double* present = weights[round & 1];
+      double* upcoming = weights[(round + 1) & 1];
+      const bool more = g + 2 < count;
+      const size_t nextSecond = g + 3 < count ? g + 3 : g + 2;
+      const __m512d pxA = more ? pairPoint(g + 2, 0) : eps, pyA = more ? pairPoint(g + 2, 1) : eps;
+      const __m512d pxB = more ? pairPoint(nextSecond, 0) : eps, pyB = more ? pairPoint(nextSecond, 1) : eps;
+      GroupSums a, b;
+      for (int k = 0; k < 9; ++k) a.s[k] = b.s[k] = _mm512_setzero_pd();
+      for (size_t i = 0; i < blockCount; ++i) {
+        const double* block = first + i * MIRROR_BLOCK_DOUBLES;
+        if (more) storePairWeights(block, pxA, pyA, pxB, pyB, eps, upcoming + i * kPairWeightDoubles);
+        auto column = [&](int c) KERNEL_ALWAYS_INLINE_LAMBDA {
+          return _mm512_loadu_pd(block + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+        };
+        const double* w = present + i * kPairWeightDoubles;
+        const __m512d gA = _mm512_loadu_pd(w), gwA = _mm512_loadu_pd(w + 8), guA = _mm512_loadu_pd(w + 16);
+        const __m512d gB = _mm512_loadu_pd(w + 24), gwB = _mm512_loadu_pd(w + 32), guB = _mm512_loadu_pd(w + 40);
+        a.s[0] = _mm512_add_pd(a.s[0], gA);
+        b.s[0] = _mm512_add_pd(b.s[0], gB);
+        for (int k = 0; k < 4; ++k) {
+          const int p = MIRROR_PROPOSALS + 6 * k;
+          for (int axis = 0; axis < 2; ++axis) {
+            __m512d& sa = a.s[1 + 2 * k + axis];
+            __m512d& sb = b.s[1 + 2 * k + axis];
+            const __m512d start = column(p + axis);
+            sa = _mm512_fmadd_pd(gA, start, sa);
+            sb = _mm512_fmadd_pd(gB, start, sb);
+            const __m512d normal = column(p + 2 + axis);
+            sa = _mm512_fmadd_pd(gwA, normal, sa);
+            sb = _mm512_fmadd_pd(gwB, normal, sb);
+            const __m512d vector = column(p + 4 + axis);
+            sa = _mm512_fmadd_pd(guA, vector, sa);
+            sb = _mm512_fmadd_pd(guB, vector, sb);
+          }
         }
       }
+      addGroupSums(a, origin, in[g], sums[g]);
+      if (second != g) addGroupSums(b, origin, in[second], sums[second]);
     }
-    addGroupSums(a, origin, in[g], sums[g]);
-    if (second != g) addGroupSums(b, origin, in[second], sums[second]);
   }
 }
 

@@ -131,6 +131,8 @@ inline size_t mirrorBlockCount(size_t edgeCount) { return (edgeCount + MIRROR_BL
  *              edges' frames and the proposal data of the edges and their
  *              mirror images in blocks (layout above), the starts taken
  *              relative to the lattice's base centre, rebuilt per blend;
+ *              on a 64-byte boundary, so that a vector of eight is one
+ *              cache line (split lines halve the blend's speed);
  *   bases      2 x pointCount: the base position each kept result was
  *              blended from, per margin point in the order of the update's
  *              walk (bottom margin rows, the margin columns of each lattice

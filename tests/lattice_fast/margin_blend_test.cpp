@@ -5,6 +5,7 @@
 // moving borders, kept results after changes of the rest grid, its size
 // and segments, and layouts that are not mirror symmetric.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -159,6 +160,64 @@ TEST(MarginBlend, OnePositionAtATimeMatchesTheEdgeByEdgeBlendAnywhere) {
       EXPECT_LE(largest / largestSize(l.get()), kFastTolerance);
     });
   }
+}
+
+// The mirrored blend's sums may be asked for any run of groups and any
+// stretch of whole blocks (a kernel may work through groups in pairs, and
+// through edges in stretches of its own): they must come out the same,
+// to rounding, as one group at a time over every edge in one call.  Runs
+// of 1, 2, 3 and 5 groups (a pair short of its second group, with and
+// without a pair after it), parts that start past the first edge, and one
+// call over more edges than any part the update asks for.
+TEST(MarginBlend, MirroredSumsDoNotDependOnHowGroupsAndEdgesAreSplit) {
+  std::mt19937 rng(17);
+  auto l = animatedScreen(64, 64, 3.0, 3.0, rng);
+  ASSERT_NE(l, nullptr);
+  setEvaluatedCageOtherPosAtTime(l.get(), 0.3);
+  const MarginBlendCache& cache = l->marginCache;
+  ASSERT_EQ(cache.symmetric, 1);
+  const size_t edges = mirrorBlockCount(256) * MIRROR_BLOCK_EDGES;
+  const size_t groups = 40;
+  ASSERT_GE(cache.groupCount, groups);
+  std::vector<double> bases(8 * groups);
+  for (size_t g = 0; g < groups; ++g) {
+    for (size_t k = 0; k < 4; ++k) {
+      bases[8 * g + 2 * k] = l->wideGrid[cache.groups[8 * g + k]].baseX;
+      bases[8 * g + 2 * k + 1] = l->wideGrid[cache.groups[8 * g + k]].baseY;
+    }
+  }
+  const auto* in = reinterpret_cast<const double(*)[4][2]>(bases.data());
+  const double origin[2] = {0.0, 0.0};  // the blocks were built for the lattice's base centre; any near origin will do
+  auto sumsOf = [&](const std::vector<size_t>& runs, const std::vector<size_t>& cuts) {
+    std::vector<double> sums(9 * groups, 0.0);
+    for (size_t from = 0, r = 0; from < groups; from += runs[r++ % runs.size()]) {
+      const size_t count = std::min(runs[r % runs.size()], groups - from);
+      for (size_t c = 0; c + 1 < cuts.size(); ++c) {
+        addMirroredOuterEdgeBlend(cache.images, cuts[c], cuts[c + 1], l->screenEpsilon, origin, in + from,
+                                  reinterpret_cast<double(*)[9]>(sums.data() + 9 * from), count);
+      }
+    }
+    return sums;
+  };
+  const int chosen = getDeformKernel();
+  setDeformKernel(DEFORM_KERNEL_PORTABLE);
+  const std::vector<double> reference = sumsOf({1}, {0, edges});
+  setDeformKernel(chosen);
+  forEachKernel([&](int) {
+    for (const auto& runs : {std::vector<size_t>{groups}, std::vector<size_t>{1, 2, 3, 5}}) {
+      for (const auto& cuts : {std::vector<size_t>{0, edges}, std::vector<size_t>{0, 8, 136, edges}}) {
+        const std::vector<double> sums = sumsOf(runs, cuts);
+        double largest = 0.0;
+        for (size_t g = 0; g < groups; ++g) {
+          const double* a = &sums[9 * g];
+          const double* b = &reference[9 * g];
+          largest = std::fmax(largest, std::fabs(a[0] - b[0]) / b[0] * largestSize(l.get()));
+          for (int k = 1; k < 9; ++k) largest = std::fmax(largest, std::fabs(a[k] / a[0] - b[k] / b[0]));
+        }
+        EXPECT_LE(largest / largestSize(l.get()), kFastTolerance) << runs.size() << " runs, " << cuts.size() << " cuts";
+      }
+    }
+  });
 }
 
 // Every change of what the blend depends on must reach the margins, also
