@@ -127,12 +127,16 @@ void setEvaluatedCageOtherPosAtTime(LatticeData* lattice, double t) {
   else interpolateBetweenKeys(lattice, a, b, t, lattice->evalPoints);
 
   if (lattice->worldPoints != nullptr) {
+    // The item axes and position follow one another (deform_kernel_set.h):
+    // the kernel reads them as one frame of twelve doubles.
+    const size_t count = static_cast<size_t>(lattice->pointCount);
+    const size_t done = transformCagePoints(lattice->evalPoints, count, lattice->itemRight, lattice->worldPoints);
     const double* right = lattice->itemRight;
     const double* up = lattice->itemUp;
     const double* forward = lattice->itemForward;
-    for (int32_t i = 0; i < lattice->pointCount; ++i) {
-      const double* e = lattice->evalPoints + 3 * static_cast<size_t>(i);
-      double* w = lattice->worldPoints + 3 * static_cast<size_t>(i);
+    for (size_t i = done; i < count; ++i) {
+      const double* e = lattice->evalPoints + 3 * i;
+      double* w = lattice->worldPoints + 3 * i;
       for (int c = 0; c < 3; ++c) {
         w[c] = e[0] * right[c] + e[1] * up[c] + e[2] * forward[c] + lattice->itemPosition[c];
       }

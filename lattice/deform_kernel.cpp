@@ -117,6 +117,10 @@ size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2
   return stDeformKernelSet->interpolateKeys(p0, p1, p2, p3, count, weights, out);
 }
 
+size_t transformCagePoints(const double* points, size_t count, const double* axes, double* out) {
+  return stDeformKernelSet->transformPoints(points, count, axes, out);
+}
+
 void fillBoxDeformTable(DeformTable* table, const double* evalPoints, const int32_t segments[3]) {
   stDeformKernelSet->buildBox(table, evalPoints, segments[0], segments[1], segments[2]);
 }

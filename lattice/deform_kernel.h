@@ -130,6 +130,15 @@ void addMirroredOuterEdgeBlend(const double* blocks, size_t begin, size_t end, d
 size_t interpolateKeyPoints(const double* p0, const double* p1, const double* p2, const double* p3, size_t count,
                             const double weights[4], double* out);
 
+/* World positions of the cage points `points` (3 doubles per point, `count`
+ * points) in the frame `axes`: the lattice's item right, up and forward
+ * axes and its position, 3 doubles each, one after the other (itemRight ..
+ * itemPosition).  Writes out for the first points, each coordinate c as
+ * ((x right[c] + y up[c]) + z forward[c]) + position[c] with every product
+ * and sum rounded on its own, and returns how many (fewer than count: the
+ * caller does the rest, by the same formula).  out is not points. */
+size_t transformCagePoints(const double* points, size_t count, const double* axes, double* out);
+
 /* The sums that carry the interior points of a Box lattice along with its
  * surface (placeInnerPointsFromOuter in tool/relax.h).  `surface` holds 15
  * columns of surfaceCount doubles each: every surface point's start

@@ -643,6 +643,12 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
   for (size_t g = 0; g < count; ++g) marginBlendMirroredGroup(blocks, begin, end, epsilon, origin, in[g], sums[g]);
 }
 
+// World positions of cage points: four points are twelve doubles that a
+// vector of four would have to take apart and put back together, which
+// costs what it saves, so these sets leave every point to the caller's
+// loop (the AVX-512 set does eight at a time).
+inline size_t transformPointsKernel(const double*, size_t, const double*, double*) { return 0; }
+
 // The cage between two keys, four points at a time: hermiteApply<3>
 // (hermite.h) operation for operation, with every product and sum rounded
 // on its own (no multiply-adds: `rounded` keeps a product from being fused

@@ -15,7 +15,7 @@
  *
  * Every function has the contract of its namesake in deform_kernel.h
  * (box: deformBoxWithTable, boxWorld: deformBoxWorldWithTable, surfaceSums:
- * getWeightedSurfaceSums, and so on).
+ * getWeightedSurfaceSums, transformPoints: transformCagePoints, and so on).
  */
 #ifndef CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H
 #define CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H
@@ -51,6 +51,7 @@ struct DeformKernelSet {
                             const double weights[4], double* out);
   void (*surfaceSums)(const double* surface, size_t surfaceCount, const double* inner, size_t stride, double pad,
                       double* sums);
+  size_t (*transformPoints)(const double* points, size_t count, const double* axes, double* out);
 };
 
 extern const DeformKernelSet kDeformKernelPortable;
@@ -83,7 +84,8 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
 #define DEFORM_KERNEL_SET_OF(ns)                                                                                 \
   {                                                                                                              \
     ns::boxKernel, ns::boxKernelWorld, ns::boxKernelWorldAdd, ns::wideKernel, ns::buildBoxTable, ns::buildWideTable,      \
-        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::interpolateKeysKernel, ns::surfaceSumsKernel     \
+        ns::marginBlendKernel, ns::marginBlendMirroredKernel, ns::interpolateKeysKernel, ns::surfaceSumsKernel,    \
+        ns::transformPointsKernel                                                                                \
   }
 
 #endif /* CAGEWARP_LATTICE_DEFORM_KERNEL_SET_H */

@@ -422,41 +422,45 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
   }
 }
 
-// The cage between two keys, eight points at a time, then the AVX2 kernel
-// for the rest: the AVX2 kernel's arithmetic (deform_kernel.inl), every
-// product and sum rounded on its own, so the points come out bit for bit as
-// the scalar Hermite step gives them.  Eight points are three vectors of
-// eight doubles, taken apart into x, y and z and put back together by
-// permutations.
+// A product that stays rounded on its own, for the kernels below that must
+// give what scalar code gives bit for bit.
 inline __m512d roundedProduct(__m512d a, __m512d b) {
   __m512d product = _mm512_mul_pd(a, b);
   __asm__("" : "+v"(product));  // no multiply-add may take it in
   return product;
 }
 
-inline size_t interpolateKeysKernel(const double* p0, const double* p1, const double* p2, const double* p3,
-                                    size_t count, const double weights[4], double* out) {
+// Eight points, three vectors of eight doubles, taken apart into x, y and
+// z and put back together by permutations.
+KERNEL_ALWAYS_INLINE void gatherPoints(const double* at, __m512d xyz[3]) {
   const __m512i takeX = _mm512_setr_epi64(0, 3, 6, 9, 12, 15, 0, 0);
   const __m512i takeY = _mm512_setr_epi64(1, 4, 7, 10, 13, 0, 0, 0);
   const __m512i takeZ = _mm512_setr_epi64(2, 5, 8, 11, 14, 0, 0, 0);
   const __m512i lastX = _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 10, 13);
   const __m512i lastY = _mm512_setr_epi64(0, 1, 2, 3, 4, 8, 11, 14);
   const __m512i lastZ = _mm512_setr_epi64(0, 1, 2, 3, 4, 9, 12, 15);
-  auto gather = [&](const double* at, __m512d xyz[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const __m512d a = _mm512_loadu_pd(at), b = _mm512_loadu_pd(at + 8), c = _mm512_loadu_pd(at + 16);
-    xyz[0] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeX, b), lastX, c);
-    xyz[1] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeY, b), lastY, c);
-    xyz[2] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeZ, b), lastZ, c);
-  };
-  // Back to points: x0 y0 z0 x1 y1 z1 x2 y2 | z2 x3 .. x5 | y5 z5 .. z7.
+  const __m512d a = _mm512_loadu_pd(at), b = _mm512_loadu_pd(at + 8), c = _mm512_loadu_pd(at + 16);
+  xyz[0] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeX, b), lastX, c);
+  xyz[1] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeY, b), lastY, c);
+  xyz[2] = _mm512_permutex2var_pd(_mm512_permutex2var_pd(a, takeZ, b), lastZ, c);
+}
+
+// Back to points: x0 y0 z0 x1 y1 z1 x2 y2 | z2 x3 .. x5 | y5 z5 .. z7.
+KERNEL_ALWAYS_INLINE void scatterPoints(double* at, const __m512d xyz[3]) {
   const __m512i pairs0 = _mm512_setr_epi64(0, 8, 0, 1, 9, 0, 2, 10), with0 = _mm512_setr_epi64(0, 1, 8, 3, 4, 9, 6, 7);
   const __m512i pairs1 = _mm512_setr_epi64(0, 3, 11, 0, 4, 12, 0, 5), with1 = _mm512_setr_epi64(10, 1, 2, 11, 4, 5, 12, 7);
   const __m512i pairs2 = _mm512_setr_epi64(13, 0, 6, 14, 0, 7, 15, 0), with2 = _mm512_setr_epi64(0, 13, 2, 3, 14, 5, 6, 15);
-  auto scatter = [&](double* at, const __m512d xyz[3]) KERNEL_ALWAYS_INLINE_LAMBDA {
-    _mm512_storeu_pd(at, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs0, xyz[1]), with0, xyz[2]));
-    _mm512_storeu_pd(at + 8, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs1, xyz[1]), with1, xyz[2]));
-    _mm512_storeu_pd(at + 16, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs2, xyz[1]), with2, xyz[2]));
-  };
+  _mm512_storeu_pd(at, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs0, xyz[1]), with0, xyz[2]));
+  _mm512_storeu_pd(at + 8, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs1, xyz[1]), with1, xyz[2]));
+  _mm512_storeu_pd(at + 16, _mm512_permutex2var_pd(_mm512_permutex2var_pd(xyz[0], pairs2, xyz[1]), with2, xyz[2]));
+}
+
+// The cage between two keys, eight points at a time, then the AVX2 kernel
+// for the rest: the AVX2 kernel's arithmetic (deform_kernel.inl), every
+// product and sum rounded on its own, so the points come out bit for bit as
+// the scalar Hermite step gives them.
+inline size_t interpolateKeysKernel(const double* p0, const double* p1, const double* p2, const double* p3,
+                                    size_t count, const double weights[4], double* out) {
   const __m512d zero = _mm512_setzero_pd(), one = _mm512_set1_pd(1.0), two = _mm512_set1_pd(2.0),
                 three = _mm512_set1_pd(3.0);
   const __m512d h00 = _mm512_set1_pd(weights[0]), h01 = _mm512_set1_pd(weights[1]),
@@ -470,10 +474,10 @@ inline size_t interpolateKeysKernel(const double* p0, const double* p1, const do
   for (; i + 8 <= count; i += 8) {
     const size_t at = 3 * i;
     __m512d q[4][3];
-    gather(p1 + at, q[1]);
-    gather(p2 + at, q[2]);
-    if (p0 != nullptr) gather(p0 + at, q[0]);
-    if (p3 != nullptr) gather(p3 + at, q[3]);
+    gatherPoints(p1 + at, q[1]);
+    gatherPoints(p2 + at, q[2]);
+    if (p0 != nullptr) gatherPoints(p0 + at, q[0]);
+    if (p3 != nullptr) gatherPoints(p3 + at, q[3]);
     for (int c = 0; c < 3; ++c) {
       if (p0 == nullptr && p3 == nullptr) {
         q[0][c] = _mm512_sub_pd(roundedProduct(two, q[1][c]), q[2][c]);
@@ -507,11 +511,32 @@ inline size_t interpolateKeysKernel(const double* p0, const double* p1, const do
                         roundedProduct(h10, t1)),
           roundedProduct(h11, t2));
     }
-    scatter(out + at, result);
+    scatterPoints(out + at, result);
   }
   const size_t at = 3 * i;
   return i + avx2::interpolateKeysKernel(p0 != nullptr ? p0 + at : nullptr, p1 + at, p2 + at,
                                          p3 != nullptr ? p3 + at : nullptr, count - i, weights, out + at);
+}
+
+// World positions eight points at a time, every product and sum rounded on
+// its own as in the caller's loop, so they come out bit for bit as it
+// gives them.
+inline size_t transformPointsKernel(const double* points, size_t count, const double* axes, double* out) {
+  __m512d axis[4][3];
+  for (int a = 0; a < 4; ++a) {
+    for (int c = 0; c < 3; ++c) axis[a][c] = _mm512_set1_pd(axes[3 * a + c]);
+  }
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    __m512d e[3], w[3];
+    gatherPoints(points + 3 * i, e);
+    for (int c = 0; c < 3; ++c) {
+      const __m512d xy = _mm512_add_pd(roundedProduct(e[0], axis[0][c]), roundedProduct(e[1], axis[1][c]));
+      w[c] = _mm512_add_pd(_mm512_add_pd(xy, roundedProduct(e[2], axis[2][c])), axis[3][c]);
+    }
+    scatterPoints(out + 3 * i, w);
+  }
+  return i;
 }
 
 // The relaxation's interior sums, eight interior points per vector: the
@@ -576,6 +601,6 @@ const DeformKernelSet kDeformKernelAvx512 = {
     avx2::boxKernel,         avx2::boxKernelWorld,          avx2::boxKernelWorldAdd,
     avx2::wideKernel,        avx2::buildBoxTable,           avx2::buildWideTable,
     avx512::marginBlendKernel, avx512::marginBlendMirroredKernel, avx512::interpolateKeysKernel,
-    avx512::surfaceSumsKernel};
+    avx512::surfaceSumsKernel, avx512::transformPointsKernel};
 
 #endif  // CAGEWARP_KERNELS_X86_64

@@ -1,5 +1,6 @@
-// The cage between two keys under every kernel against the scalar Hermite
-// step, bit for bit: a key made at a time must not depend on the kernel.  Every neighbour case, zero chords (repeated points, keys
+// The cage between two keys, and its world positions, under every kernel
+// against the scalar steps, bit for bit: a key made at a time must not
+// depend on the kernel.  Every neighbour case, zero chords (repeated points, keys
 // that equal their neighbours), and every count around the kernel's groups.
 
 #include <random>
@@ -58,6 +59,45 @@ TEST(KeyInterpolation, EveryKernelGivesTheScalarStepBitForBit) {
       });
     }
   }
+}
+
+// World positions: every kernel writes what the evaluation's own loop
+// writes, bit for bit, for the points it does, over counts around its groups,
+// and nothing past them.
+TEST(KeyInterpolation, WorldPositionsAreTheLoopsBitForBit) {
+  std::mt19937 rng(4);
+  std::uniform_real_distribution<double> coordinate(-3.0, 3.0);
+  const size_t count = 27;
+  std::vector<double> points(3 * count);
+  for (double& c : points) c = coordinate(rng);
+  double axes[12];  // a sheared, scaled frame: right, up, forward, position
+  for (double& a : axes) a = coordinate(rng);
+  std::vector<double> expected(3 * count);
+  for (size_t i = 0; i < count; ++i) {
+    for (int c = 0; c < 3; ++c) {  // each step rounded on its own, whatever the compiler would fuse
+      volatile double x = points[3 * i] * axes[c], y = points[3 * i + 1] * axes[3 + c], z = points[3 * i + 2] * axes[6 + c];
+      volatile double xy = x + y, xyz = xy + z;
+      expected[3 * i + c] = xyz + axes[9 + c];
+    }
+  }
+  forEachKernel([&](int kernel) {
+    for (size_t n : {size_t{0}, size_t{7}, size_t{8}, size_t{9}, size_t{16}, size_t{17}, count}) {
+      SCOPED_TRACE(testing::Message() << "kernel " << kernel << ", " << n << " points");
+      std::vector<double> out(3 * count, -99.0);
+      const size_t done = transformCagePoints(points.data(), n, axes, out.data());
+      ASSERT_LE(done, n);
+      if (kernel == DEFORM_KERNEL_AVX512) {
+        EXPECT_GE(done + 8, n);
+      }
+      for (size_t i = 0; i < 3 * count; ++i) {
+        if (i < 3 * done) {
+          EXPECT_EQ(out[i], expected[i]) << "at " << i;
+        } else {
+          EXPECT_EQ(out[i], -99.0) << "written past the points done, at " << i;
+        }
+      }
+    }
+  });
 }
 
 }  // namespace
