@@ -347,7 +347,14 @@ void buildMirroredEdges(LatticeData* lattice, const double origin[2]) {
   const double* columns = lattice->outerEdgeColumns;
   double* blocks = lattice->marginCache.images;
   const int32_t count = 2 * (sx + sy);
-  memset(blocks, 0, mirrorBlockCount(static_cast<size_t>(count)) * MIRROR_BLOCK_DOUBLES * sizeof(double));
+  // Every entry of an edge is written below; the padding past the last
+  // edge is zero (weight 0), in every column of the last block.
+  const size_t lastBlock = (static_cast<size_t>(count) - 1u) / MIRROR_BLOCK_EDGES;
+  const size_t padding = mirrorBlockCount(static_cast<size_t>(count)) * MIRROR_BLOCK_EDGES - static_cast<size_t>(count);
+  for (int c = 0; c < MIRROR_COLUMN_COUNT && padding != 0; ++c) {
+    double* column = blocks + lastBlock * MIRROR_BLOCK_DOUBLES + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES;
+    for (size_t e = MIRROR_BLOCK_EDGES - padding; e < MIRROR_BLOCK_EDGES; ++e) column[e] = 0.0;
+  }
   for (int32_t n = 0; n < count; ++n) {
     const size_t edge = static_cast<size_t>(n);
     double* at = blocks + edge / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES + edge % MIRROR_BLOCK_EDGES;
