@@ -555,6 +555,13 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
   out[1] = in[1] + laneSum(sumY) / weight;
 }
 
+// Blocks of a stretch of edges, the unit in which the groups go through
+// them: a group's weights for a stretch (3 KiB) and the stretch's blocks
+// stay in the nearest cache.
+constexpr size_t kMirrorStretchBlocks = 16;
+// Doubles of a group's weights for four edges: along, w and g.
+constexpr size_t kMirrorHalfWeights = 12;
+
 // The margin blend of a point and its three mirror images across the
 // lattice's centre lines, whose distances, offsets along and across the
 // mirrored edges and so weights are the same as the point's own: the
@@ -573,18 +580,35 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
 // fewer per edge and image.  The origin near the lattice keeps q small, so
 // that the sums lose no more to rounding than the differences q - in[k]
 // would, wherever the cage is.
-inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t end, double epsilon,
-                                     const double origin[2], const double in[4][2], double sums[9]) {
-  const Vd px = broadcast(in[0][0] - origin[0]);
-  const Vd py = broadcast(in[0][1] - origin[1]);
+//
+// The groups go one after the other (see addMirroredOuterEdgeBlend).  A
+// weight takes a square root and a division, long in coming: the next
+// group's weights are worked out, and set aside, in the loop that sums the
+// present group with the weights set aside the round before, so that
+// neither waits for the other.  The sums add the same terms in the same
+// order as one group alone would.
+inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
+                                      const double origin[2], const double (*in)[4][2], double (*sums)[9],
+                                      size_t count) {
+  static_assert(MIRROR_BLOCK_EDGES == 8, "a block is two vectors");
+  if (count == 0) return;
   const Vd zero = broadcast(0.0);
   const Vd eps = broadcast(epsilon);
-  Vd sumWeight = zero;
-  Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
-     sumY3 = zero;
-  // b: the first of four edges in a block; column c at b + 8 c.
+  // c: column c of four edges at b.
   auto column = [](const double* b, int c) KERNEL_ALWAYS_INLINE_LAMBDA {
     return loadu(b + static_cast<size_t>(c) * MIRROR_BLOCK_EDGES);
+  };
+  // The weights of four edges at b for the point (px, py), set aside at out.
+  auto weigh = [&](const double* b, Vd px, Vd py, double* out) KERNEL_ALWAYS_INLINE_LAMBDA {
+    const Vd dx = column(b, MIRROR_DIRECTION_X);
+    const Vd dy = column(b, MIRROR_DIRECTION_Y);
+    const Vd along = mulAdd(dx, px, dy * py) - column(b, MIRROR_ALONG_OFFSET);
+    const Vd w = mulAdd(dy, px, zero - dx * py) - column(b, MIRROR_ACROSS_OFFSET);
+    const Vd past = along - minv(maxv(along, zero), column(b, MIRROR_LENGTH));
+    const Vd t = sqrtv(mulAdd(past, past, w * w)) + eps;
+    storeu(out, along);
+    storeu(out + 4, w);
+    storeu(out + 8, column(b, MIRROR_WEIGHT) / (t * t));
   };
   // `along`: the offset along the edge (the moved vector column is divided
   // by the edge's length).
@@ -595,52 +619,45 @@ inline void marginBlendMirroredGroup(const double* blocks, size_t begin, size_t 
     sx = mulAdd(g, qx, sx);
     sy = mulAdd(g, qy, sy);
   };
-  // The weight of four edges: their square roots and divisions take the
-  // longest; two sets in flight at once keep the processor busy meanwhile.
-  struct EdgeWeights {
-    Vd along, w, g;
-  };
-  auto weightsAt = [&](const double* b) KERNEL_ALWAYS_INLINE_LAMBDA {
-    const Vd dx = column(b, MIRROR_DIRECTION_X);
-    const Vd dy = column(b, MIRROR_DIRECTION_Y);
-    EdgeWeights e;
-    e.along = mulAdd(dx, px, dy * py) - column(b, MIRROR_ALONG_OFFSET);
-    e.w = mulAdd(dy, px, zero - dx * py) - column(b, MIRROR_ACROSS_OFFSET);
-    const Vd length = column(b, MIRROR_LENGTH);
-    const Vd past = e.along - minv(maxv(e.along, zero), length);
-    const Vd t = sqrtv(mulAdd(past, past, e.w * e.w)) + eps;
-    e.g = column(b, MIRROR_WEIGHT) / (t * t);
-    return e;
-  };
-  auto accumulateAll = [&](const double* b, const EdgeWeights& e) KERNEL_ALWAYS_INLINE_LAMBDA {
-    sumWeight = sumWeight + e.g;
-    accumulate(b, 0, e.g, e.along, e.w, sumX0, sumY0);
-    accumulate(b, 1, e.g, e.along, e.w, sumX1, sumY1);
-    accumulate(b, 2, e.g, e.along, e.w, sumX2, sumY2);
-    accumulate(b, 3, e.g, e.along, e.w, sumX3, sumY3);
-  };
-  for (size_t n = begin; n < end; n += MIRROR_BLOCK_EDGES) {
-    const double* block = blocks + n / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
-    static_assert(MIRROR_BLOCK_EDGES == 8, "a block is two vectors");
-    const EdgeWeights a = weightsAt(block);
-    const EdgeWeights b = weightsAt(block + 4);
-    accumulateAll(block, a);
-    accumulateAll(block + 4, b);
+  auto point = [&](size_t g, int axis) KERNEL_ALWAYS_INLINE_LAMBDA { return broadcast(in[g][0][axis] - origin[axis]); };
+  double weights[2][kMirrorStretchBlocks * 2 * kMirrorHalfWeights];
+  for (size_t from = begin; from < end; from += kMirrorStretchBlocks * MIRROR_BLOCK_EDGES) {
+    const size_t to = end - from < kMirrorStretchBlocks * MIRROR_BLOCK_EDGES ? end
+                                                                            : from + kMirrorStretchBlocks * MIRROR_BLOCK_EDGES;
+    const double* first = blocks + from / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
+    const size_t halves = (to - from) / 4;  // four edges each: a block's first or second half
+    auto half = [&](size_t h) KERNEL_ALWAYS_INLINE_LAMBDA {
+      return first + h / 2 * MIRROR_BLOCK_DOUBLES + h % 2 * 4;
+    };
+    for (size_t h = 0; h < halves; ++h) weigh(half(h), point(0, 0), point(0, 1), weights[0] + h * kMirrorHalfWeights);
+    for (size_t g = 0; g < count; ++g) {
+      const double* present = weights[g & 1];
+      double* upcoming = weights[(g + 1) & 1];
+      const bool more = g + 1 < count;
+      const Vd nextX = more ? point(g + 1, 0) : zero, nextY = more ? point(g + 1, 1) : zero;
+      Vd sumWeight = zero;
+      Vd sumX0 = zero, sumY0 = zero, sumX1 = zero, sumY1 = zero, sumX2 = zero, sumY2 = zero, sumX3 = zero,
+         sumY3 = zero;
+      for (size_t h = 0; h < halves; ++h) {
+        const double* b = half(h);
+        if (more) weigh(b, nextX, nextY, upcoming + h * kMirrorHalfWeights);
+        const double* e = present + h * kMirrorHalfWeights;
+        const Vd along = loadu(e), w = loadu(e + 4), weight = loadu(e + 8);
+        sumWeight = sumWeight + weight;
+        accumulate(b, 0, weight, along, w, sumX0, sumY0);
+        accumulate(b, 1, weight, along, w, sumX1, sumY1);
+        accumulate(b, 2, weight, along, w, sumX2, sumY2);
+        accumulate(b, 3, weight, along, w, sumX3, sumY3);
+      }
+      const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
+      const double total = laneSum(sumWeight);
+      sums[g][0] += total;
+      for (int k = 1; k < 9; ++k) {
+        const int image = (k - 1) / 2, axis = (k - 1) % 2;
+        sums[g][k] += laneSum(all[k]) - (in[g][image][axis] - origin[axis]) * total;
+      }
+    }
   }
-  const Vd all[9] = {sumWeight, sumX0, sumY0, sumX1, sumY1, sumX2, sumY2, sumX3, sumY3};
-  const double weight = laneSum(sumWeight);
-  sums[0] += weight;
-  for (int k = 1; k < 9; ++k) {
-    const int image = (k - 1) / 2, axis = (k - 1) % 2;
-    sums[k] += laneSum(all[k]) - (in[image][axis] - origin[axis]) * weight;
-  }
-}
-
-// The groups one after the other (see addMirroredOuterEdgeBlend).
-inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t end, double epsilon,
-                                      const double origin[2], const double (*in)[4][2], double (*sums)[9],
-                                      size_t count) {
-  for (size_t g = 0; g < count; ++g) marginBlendMirroredGroup(blocks, begin, end, epsilon, origin, in[g], sums[g]);
 }
 
 // World positions of cage points: four points are twelve doubles that a
