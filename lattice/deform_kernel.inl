@@ -619,13 +619,15 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
     sx = mulAdd(g, qx, sx);
     sy = mulAdd(g, qy, sy);
   };
-  auto point = [&](size_t g, int axis) KERNEL_ALWAYS_INLINE_LAMBDA { return broadcast(in[g][0][axis] - origin[axis]); };
+  auto point = [&](size_t g, int axis) KERNEL_ALWAYS_INLINE_LAMBDA {
+    return broadcast(in[g][0][axis] - origin[axis]);
+  };
   double weights[2][kMirrorStretchBlocks * 2 * kMirrorHalfWeights];
   for (size_t from = begin; from < end; from += kMirrorStretchBlocks * MIRROR_BLOCK_EDGES) {
-    const size_t to = end - from < kMirrorStretchBlocks * MIRROR_BLOCK_EDGES ? end
-                                                                            : from + kMirrorStretchBlocks * MIRROR_BLOCK_EDGES;
+    const size_t stretchEdges = kMirrorStretchBlocks * MIRROR_BLOCK_EDGES;
     const double* first = blocks + from / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
-    const size_t halves = (to - from) / 4;  // four edges each: a block's first or second half
+    // Four edges each: a block's first or second half.
+    const size_t halves = (end - from < stretchEdges ? end - from : stretchEdges) / 4;
     auto half = [&](size_t h) KERNEL_ALWAYS_INLINE_LAMBDA {
       return first + h / 2 * MIRROR_BLOCK_DOUBLES + h % 2 * 4;
     };

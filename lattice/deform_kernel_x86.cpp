@@ -366,9 +366,9 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
     return _mm512_set1_pd(in[g][0][axis] - origin[axis]);
   };
   for (size_t from = begin; from < end; from += kStretchBlocks * MIRROR_BLOCK_EDGES) {
-    const size_t stretchEnd = end - from < kStretchBlocks * MIRROR_BLOCK_EDGES ? end : from + kStretchBlocks * MIRROR_BLOCK_EDGES;
+    const size_t stretchEdges = kStretchBlocks * MIRROR_BLOCK_EDGES;
     const double* first = blocks + from / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
-    const size_t blockCount = (stretchEnd - from) / MIRROR_BLOCK_EDGES;
+    const size_t blockCount = (end - from < stretchEdges ? end - from : stretchEdges) / MIRROR_BLOCK_EDGES;
     auto weighPair = [&](size_t g, double* out) KERNEL_ALWAYS_INLINE_LAMBDA {
       const size_t second = g + 1 < count ? g + 1 : g;
       const __m512d pxA = pairPoint(g, 0), pyA = pairPoint(g, 1);
@@ -384,8 +384,9 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
       double* upcoming = weights[(round + 1) & 1];
       const bool more = g + 2 < count;
       const size_t nextSecond = g + 3 < count ? g + 3 : g + 2;
-      const __m512d pxA = more ? pairPoint(g + 2, 0) : eps, pyA = more ? pairPoint(g + 2, 1) : eps;
-      const __m512d pxB = more ? pairPoint(nextSecond, 0) : eps, pyB = more ? pairPoint(nextSecond, 1) : eps;
+      const __m512d none = _mm512_setzero_pd();  // no next pair: not used
+      const __m512d pxA = more ? pairPoint(g + 2, 0) : none, pyA = more ? pairPoint(g + 2, 1) : none;
+      const __m512d pxB = more ? pairPoint(nextSecond, 0) : none, pyB = more ? pairPoint(nextSecond, 1) : none;
       GroupSums a, b;
       for (int k = 0; k < 9; ++k) a.s[k] = b.s[k] = _mm512_setzero_pd();
       for (size_t i = 0; i < blockCount; ++i) {

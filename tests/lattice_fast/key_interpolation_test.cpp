@@ -75,7 +75,8 @@ TEST(KeyInterpolation, WorldPositionsAreTheLoopsBitForBit) {
   std::vector<double> expected(3 * count);
   for (size_t i = 0; i < count; ++i) {
     for (int c = 0; c < 3; ++c) {  // each step rounded on its own, whatever the compiler would fuse
-      volatile double x = points[3 * i] * axes[c], y = points[3 * i + 1] * axes[3 + c], z = points[3 * i + 2] * axes[6 + c];
+      volatile double x = points[3 * i] * axes[c], y = points[3 * i + 1] * axes[3 + c];
+      volatile double z = points[3 * i + 2] * axes[6 + c];
       volatile double xy = x + y, xyz = xy + z;
       expected[3 * i + c] = xyz + axes[9 + c];
     }
