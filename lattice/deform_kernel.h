@@ -14,10 +14,10 @@
  *   neon      arm64: Advanced SIMD, which every arm64 processor has;
  *   avx512    x86-64 with AVX-512 (F, DQ, VL) besides AVX2 and FMA
  *             (checked at run time): the avx2 kernels, with the margin
- *             blend and the key interpolation eight at a time, written
- *             out in deform_kernel_x86.cpp, and the relaxation's
- *             interior sums (getWeightedSurfaceSums) eight interior
- *             points per vector.
+ *             blend, the key interpolation and the cage's world
+ *             positions eight at a time, written out in
+ *             deform_kernel_x86.cpp, and the relaxation's interior sums
+ *             (getWeightedSurfaceSums) eight interior points per vector.
  * The first markLatticeCageChanged() picks the fastest one the processor
  * supports (avx512, then avx2, then sse2, then neon, then portable); tests
  * and benchmarks may pick another supported one.  Kernels with fused
