@@ -555,10 +555,6 @@ inline void marginBlendKernel(const double* columns, size_t edgeCount, double ep
   out[1] = in[1] + laneSum(sumY) / weight;
 }
 
-// Blocks of a stretch of edges, the unit in which the groups go through
-// them: a group's weights for a stretch (3 KiB) and the stretch's blocks
-// stay in the nearest cache.
-constexpr size_t kMirrorStretchBlocks = 16;
 // Doubles of a group's weights for four edges: along, w and g.
 constexpr size_t kMirrorHalfWeights = 12;
 

@@ -71,6 +71,12 @@ static_assert(offsetof(LatticeData, itemUp) == offsetof(LatticeData, itemRight) 
                   offsetof(LatticeData, itemPosition) == offsetof(LatticeData, itemForward) + 3 * sizeof(double),
               "the item axes and position must follow one another");
 
+// Blocks of mirrored-blend edges (screen_grid.h) a kernel takes the groups
+// through at a time, its weights for them set aside on its stack: with the
+// update's parts of 128 edges, the part's blocks and the weights stay in
+// the nearest cache together.
+constexpr size_t kMirrorStretchBlocks = 16;
+
 // The kernels' shared core goes into each caller whole (see boxKernelLanes).
 #if defined(__GNUC__) || defined(__clang__)
 #define KERNEL_ALWAYS_INLINE inline __attribute__((always_inline))

@@ -318,9 +318,6 @@ inline void addGroupSums(const GroupSums& lanes, const double origin[2], const d
 // The weights of a pair of groups for one block: g, g w and g a of the
 // first group, then of the second, a vector each (48 doubles).
 constexpr size_t kPairWeightDoubles = 6 * MIRROR_BLOCK_EDGES;
-// Blocks of a stretch of edges: the pair's weights for a stretch (6 KiB
-// each, two of them) and the stretch's blocks stay in the nearest cache.
-constexpr size_t kStretchBlocks = 16;
 
 KERNEL_ALWAYS_INLINE void storePairWeights(const double* block, __m512d pxA, __m512d pyA, __m512d pxB, __m512d pyB,
                                            __m512d eps, double* out) {
@@ -358,15 +355,15 @@ inline void marginBlendMirroredKernel(const double* blocks, size_t begin, size_t
   // The two rounds' weights, each on a 64-byte boundary (a vector a cache
   // line).  Aligned by hand: some compilers for Windows do not align the
   // stack beyond 16 bytes, whatever a declaration asks.
-  double space[2 * kStretchBlocks * kPairWeightDoubles + MIRROR_BLOCK_EDGES];
+  double space[2 * kMirrorStretchBlocks * kPairWeightDoubles + MIRROR_BLOCK_EDGES];
   const uintptr_t spaceAt = reinterpret_cast<uintptr_t>(space);
   double* const aligned = space + ((64u - spaceAt % 64u) % 64u) / sizeof(double);
-  double* const weights[2] = {aligned, aligned + kStretchBlocks * kPairWeightDoubles};
+  double* const weights[2] = {aligned, aligned + kMirrorStretchBlocks * kPairWeightDoubles};
   auto pairPoint = [&](size_t g, int axis) KERNEL_ALWAYS_INLINE_LAMBDA {
     return _mm512_set1_pd(in[g][0][axis] - origin[axis]);
   };
-  for (size_t from = begin; from < end; from += kStretchBlocks * MIRROR_BLOCK_EDGES) {
-    const size_t stretchEdges = kStretchBlocks * MIRROR_BLOCK_EDGES;
+  for (size_t from = begin; from < end; from += kMirrorStretchBlocks * MIRROR_BLOCK_EDGES) {
+    const size_t stretchEdges = kMirrorStretchBlocks * MIRROR_BLOCK_EDGES;
     const double* first = blocks + from / MIRROR_BLOCK_EDGES * MIRROR_BLOCK_DOUBLES;
     const size_t blockCount = (end - from < stretchEdges ? end - from : stretchEdges) / MIRROR_BLOCK_EDGES;
     auto weighPair = [&](size_t g, double* out) KERNEL_ALWAYS_INLINE_LAMBDA {
